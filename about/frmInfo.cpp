@@ -1,0 +1,2 @@
+#include "frmInfo.h"
+frmInfo::frmInfo(QWidget* parent) : QDialog(parent) { setWindowTitle("vesk"); }

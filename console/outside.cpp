@@ -1,0 +1,60 @@
+#include "outside.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+void RealOutside::message(QWidget* parent, const QString& text, bool exclamation)
+{
+    QMessageBox box(exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+Outside::Answer RealOutside::askYesNoCancel(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+std::optional<QString> RealOutside::inputBox(QWidget* parent, const QString& prompt,
+                                             const QString& title, const QString& value)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, value, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
+int RealOutside::showModal(QDialog* dialog) { return dialog->exec(); }
+
+bool RealOutside::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+QDateTime RealOutside::now() { return QDateTime::currentDateTime(); }
+
+QString RealOutside::programFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString RealOutside::programName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+basVesk::SocketNotice RealOutside::startSockets() { return basVesk::StartSockets(); }
+bool RealOutside::startSocketsQuiet() { return basVesk::StartSocketsQuiet(); }
+basVesk::SocketNotice RealOutside::stopSockets() { return basVesk::StopSockets(); }
+void RealOutside::pingAddress(const std::string& address, basVesk::EchoReply& reply)
+{
+    basVesk::PingAddress(address, reply);
+}
+std::string RealOutside::socketProblem() { return basVesk::SocketProblem(); }
+std::string RealOutside::hostToIp(const std::string& name) { return basVesk::HostToIp(name); }

@@ -1,0 +1,72 @@
+// Everything the windows ask of the world beyond themselves: dialogs, the
+// desktop, the clock, the program's folder and the network probe. The real
+// program uses RealOutside; tests hand the windows a fake that records what
+// was asked and answers at once, so nothing ever blocks on a modal dialog.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QUrl>
+#include <optional>
+#include <string>
+
+#include "basVesk.h"
+
+class QDialog;
+class QWidget;
+
+class Outside {
+public:
+    virtual ~Outside() = default;
+
+    enum class Answer { Yes, No, Cancel };
+
+    // Message box titled with the application's name, OK button only; the
+    // exclamation icon only when asked for.
+    virtual void message(QWidget* parent, const QString& text, bool exclamation = false) = 0;
+    // Yes, No and Cancel, no icon; Yes is the default button.
+    virtual Answer askYesNoCancel(QWidget* parent, const QString& text) = 0;
+    // Input box with OK and Cancel; Cancel gives no value.
+    virtual std::optional<QString> inputBox(QWidget* parent, const QString& prompt,
+                                            const QString& title, const QString& value) = 0;
+    // Shows a dialog modally and returns its result (QDialog::exec).
+    virtual int showModal(QDialog* dialog) = 0;
+    // Opens a file or web address with the desktop's default application.
+    virtual bool openUrl(const QUrl& url) = 0;
+
+    // Local date and time.
+    virtual QDateTime now() = 0;
+    // Folder of the executable, without a trailing separator.
+    virtual QString programFolder() = 0;
+    // Base name of the executable, without folder or extension.
+    virtual QString programName() = 0;
+
+    // The network probe (see basVesk.h).
+    virtual basVesk::SocketNotice startSockets() = 0;
+    virtual bool startSocketsQuiet() = 0;
+    virtual basVesk::SocketNotice stopSockets() = 0;
+    virtual void pingAddress(const std::string& address, basVesk::EchoReply& reply) = 0;
+    virtual std::string socketProblem() = 0;
+    virtual std::string hostToIp(const std::string& name) = 0;
+};
+
+// The real world: QMessageBox, QInputDialog, QDesktopServices, the system
+// clock, QCoreApplication's paths and basVesk.
+class RealOutside : public Outside {
+public:
+    void message(QWidget* parent, const QString& text, bool exclamation = false) override;
+    Answer askYesNoCancel(QWidget* parent, const QString& text) override;
+    std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                                    const QString& value) override;
+    int showModal(QDialog* dialog) override;
+    bool openUrl(const QUrl& url) override;
+    QDateTime now() override;
+    QString programFolder() override;
+    QString programName() override;
+    basVesk::SocketNotice startSockets() override;
+    bool startSocketsQuiet() override;
+    basVesk::SocketNotice stopSockets() override;
+    void pingAddress(const std::string& address, basVesk::EchoReply& reply) override;
+    std::string socketProblem() override;
+    std::string hostToIp(const std::string& name) override;
+};

@@ -1,0 +1,129 @@
+// basVesk: the network probe of vesk.
+//
+// Plain routines without windows: one ICMP echo exchange, the status texts,
+// socket layer start-up and shutdown, host name lookup, and the module
+// variables that the console shares with them. Nothing here prints, shows a
+// dialog or exits; every outcome is returned to the caller.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace basVesk {
+
+// ---------------------------------------------------------------- state ---
+
+// The text that every echo request carries (UTF-8 here; the wire gets its
+// single-byte image) and its length in characters as the console counts them.
+inline const std::string kDefaultPingData = "this is the default data string being pinged";
+extern std::string sPingData;
+extern std::int32_t lLenData;
+
+// Counters since the last reset, and the latest round trip in ms. They are
+// 64-bit so that a console left pinging for years never wraps.
+extern std::int64_t lPingTot;
+extern std::int64_t lTimeOut;
+extern std::int64_t lPingOk;
+extern std::int64_t lMsTot;
+extern std::int32_t lLastMs;
+
+// Full path of the address list file, and of the log file written last.
+extern std::string sIpFile;
+extern std::string sLogFile;
+
+// ----------------------------------------------------- the echo exchange ---
+
+// The part of an echo outcome that vesk reads. The caller zero-fills it
+// before each exchange, so a field the probe leaves alone reads as 0.
+struct EchoReply {
+    std::int32_t Status = 0;         // one of the codes of StatusText
+    std::int32_t RoundTripTime = 0;  // ms, rounded down
+};
+
+// Outcome codes.
+inline constexpr std::int32_t IP_SUCCESS = 0;
+inline constexpr std::int32_t IP_BUF_TOO_SMALL = 11001;
+inline constexpr std::int32_t IP_DEST_NET_UNREACHABLE = 11002;
+inline constexpr std::int32_t IP_DEST_HOST_UNREACHABLE = 11003;
+inline constexpr std::int32_t IP_DEST_PROT_UNREACHABLE = 11004;
+inline constexpr std::int32_t IP_DEST_PORT_UNREACHABLE = 11005;
+inline constexpr std::int32_t IP_NO_RESOURCES = 11006;
+inline constexpr std::int32_t IP_PACKET_TOO_BIG = 11009;
+inline constexpr std::int32_t IP_REQ_TIMED_OUT = 11010;
+inline constexpr std::int32_t IP_BAD_ROUTE = 11012;
+inline constexpr std::int32_t IP_TTL_EXPIRED_TRANSIT = 11013;
+inline constexpr std::int32_t IP_TTL_EXPIRED_REASSEM = 11014;
+inline constexpr std::int32_t IP_PARAM_PROBLEM = 11015;
+inline constexpr std::int32_t IP_SOURCE_QUENCH = 11016;
+inline constexpr std::int32_t IP_BAD_DESTINATION = 11018;
+inline constexpr std::int32_t IP_GENERAL_FAILURE = 11050;
+
+// How long one exchange waits for its answer.
+inline constexpr int kEchoTimeoutMs = 200;
+// Room for the echoed data in a reply; a longer payload cannot come back.
+inline constexpr int kReplyDataArea = 250;
+
+// One ICMP echo exchange with the dotted address: sends sPingData, waits at
+// most 200 ms and fills reply. A text that IpTextToAddr cannot convert, and
+// the address 0.0.0.0, send nothing and give IP_BAD_DESTINATION.
+// sPingData is written back as its single-byte image.
+void PingAddress(const std::string& address, EchoReply& reply);
+
+// Dotted text to the address value, first octet in the lowest byte (so its
+// bytes in memory are in network order on a little-endian machine). Fewer
+// than four parts give 0; more than four parts, an empty part or a part
+// that is not a number give no value.
+std::optional<std::int32_t> IpTextToAddr(const std::string& text);
+
+// When the last exchange could open no ICMP socket at all, why, and what
+// would allow it; empty otherwise.
+std::string SocketProblem();
+
+// --------------------------------------------------------- status texts ---
+
+// "code (name)", e.g. "11010 (ip req timed out)".
+std::string StatusText(std::int32_t code);
+
+// ------------------------------------------------ socket layer start-up ---
+
+// What a start-up or shutdown routine has to tell the user, if anything.
+// message is empty when there is nothing to show; exclamation says whether
+// the box carries the exclamation icon.
+struct SocketNotice {
+    bool ok = true;
+    std::string message;
+    bool exclamation = false;
+};
+
+// What a platform's socket library reports at start-up: the start call's
+// result, the version it will use (major in the low byte, minor in the high
+// byte) and how many sockets a process may open.
+struct SocketsReport {
+    int startupResult = 0;
+    std::uint16_t wVersion = 0x0101;
+    int iMaxSockets = 1;
+};
+
+// The checks that StartSockets makes on a platform report, in order; at most
+// one message results.
+SocketNotice CheckSocketsStartup(const SocketsReport& report);
+// The check that StopSockets makes on the cleanup call's result.
+SocketNotice CheckSocketsCleanup(int result);
+
+// Linux needs no socket library start-up: these succeed and say nothing.
+SocketNotice StartSockets();
+bool StartSocketsQuiet();
+SocketNotice StopSockets();
+
+// ------------------------------------------------------------ name lookup --
+
+// First IPv4 address that the resolver lists for name, as dotted text, or
+// the empty text. The name is passed unchanged.
+std::string HostToIp(const std::string& name);
+
+// Four address bytes, first octet first, as dotted decimal text.
+std::string BytesToIpText(std::string_view holder);
+
+}  // namespace basVesk
