@@ -1,0 +1,128 @@
+// A stand-in for the outside world in widget tests: dialogs answer at once
+// from scripted answers and are recorded, the clock and folders are fixed,
+// and the echo backend plays back scripted replies without waiting.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "outside.h"
+
+class FakeOutside : public Outside {
+public:
+    // ---- what was asked
+    QStringList messages;               // texts of message boxes, in order
+    std::vector<bool> exclamations;     // icon flag of each message box
+    QStringList questions;              // texts of Yes/No/Cancel questions
+    QStringList inputPrompts;           // prompts of input boxes
+    QStringList inputTitles;
+    QStringList inputValues;            // the answer filled in beforehand
+    std::vector<QUrl> openedUrls;
+    std::vector<std::string> pingedAddresses;
+    std::vector<std::string> lookedUpNames;
+    int modalShown = 0;
+    int startCalls = 0, quietStartCalls = 0, stopCalls = 0;
+
+    // ---- scripted answers
+    std::deque<Answer> answers;                       // default Yes
+    std::deque<std::optional<QString>> inputAnswers;  // default: OK with the value
+    std::deque<basVesk::EchoReply> replies;           // default: status 0, 1 ms
+    basVesk::SocketNotice startNotice;                // default ok
+    basVesk::SocketNotice stopNotice;
+    bool quietStartResult = true;
+    std::string problem;                              // socketProblem()
+    std::function<std::string(const std::string&)> resolver = [](const std::string&) { return std::string(); };
+    bool openResult = true;
+    QDateTime clock = QDateTime(QDate(2026, 12, 6), QTime(8, 15, 8));
+    QString folder;
+    QString name = "vesk";
+    // Runs inside a message box, while it would be open (e.g. a timer tick).
+    std::function<void()> duringMessage;
+    // Runs while a modal dialog is "open"; the dialog is closed afterwards.
+    std::function<void(QDialog*)> duringModal;
+
+    void message(QWidget*, const QString& text, bool exclamation) override
+    {
+        messages << text;
+        exclamations.push_back(exclamation);
+        if (duringMessage) {
+            auto once = std::move(duringMessage);
+            duringMessage = nullptr;
+            once();
+        }
+    }
+    Answer askYesNoCancel(QWidget*, const QString& text) override
+    {
+        questions << text;
+        if (answers.empty())
+            return Answer::Yes;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<QString> inputBox(QWidget*, const QString& prompt, const QString& title,
+                                    const QString& value) override
+    {
+        inputPrompts << prompt;
+        inputTitles << title;
+        inputValues << value;
+        if (inputAnswers.empty())
+            return value;
+        auto a = inputAnswers.front();
+        inputAnswers.pop_front();
+        return a;
+    }
+    int showModal(QDialog* dialog) override
+    {
+        ++modalShown;
+        dialog->open();
+        if (duringModal)
+            duringModal(dialog);
+        const int result = dialog->result();
+        dialog->close();
+        return result;
+    }
+    bool openUrl(const QUrl& url) override
+    {
+        openedUrls.push_back(url);
+        return openResult;
+    }
+    QDateTime now() override { return clock; }
+    QString programFolder() override { return folder; }
+    QString programName() override { return name; }
+    basVesk::SocketNotice startSockets() override
+    {
+        ++startCalls;
+        return startNotice;
+    }
+    bool startSocketsQuiet() override
+    {
+        ++quietStartCalls;
+        return quietStartResult;
+    }
+    basVesk::SocketNotice stopSockets() override
+    {
+        ++stopCalls;
+        return stopNotice;
+    }
+    void pingAddress(const std::string& address, basVesk::EchoReply& reply) override
+    {
+        pingedAddresses.push_back(address);
+        if (replies.empty()) {
+            reply.Status = 0;
+            reply.RoundTripTime = 1;
+            return;
+        }
+        reply = replies.front();
+        replies.pop_front();
+    }
+    std::string socketProblem() override { return problem; }
+    std::string hostToIp(const std::string& name) override
+    {
+        lookedUpNames.push_back(name);
+        return resolver(name);
+    }
+};
