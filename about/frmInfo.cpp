@@ -1,2 +1,5 @@
 #include "frmInfo.h"
-frmInfo::frmInfo(QWidget* parent) : QDialog(parent) { setWindowTitle("vesk"); }
+frmInfo::frmInfo(Outside&, const std::array<QIcon, 11>&, int&, QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle("vesk");
+}
