@@ -1,0 +1,35 @@
+// The platform side of the probe: everything that touches sockets or the
+// resolver. One implementation per platform (echo_linux.cpp here); the rest
+// of the probe stays the same.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "icmp_packet.h"
+
+namespace basVesk::backend {
+
+// Which kind of ICMP socket an exchange used.
+enum class SocketKind { None, Datagram, Raw };
+
+struct EchoOutcome {
+    std::int32_t status = 0;
+    std::int32_t roundTripMs = 0;
+    SocketKind kind = SocketKind::None;
+    // Neither socket kind could be opened because the system refused it.
+    bool permissionRefused = false;
+};
+
+// One echo exchange: open a socket, send one request carrying payload to
+// destination, wait at most timeout for its answer, close.
+EchoOutcome EchoExchange(const icmp::Addr4& destination, std::span<const std::uint8_t> payload,
+                         std::chrono::milliseconds timeout);
+
+// The first IPv4 address that the resolver lists for name.
+std::optional<icmp::Addr4> ResolveFirstIPv4(const std::string& name);
+
+}  // namespace basVesk::backend

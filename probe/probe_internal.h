@@ -1,0 +1,30 @@
+// Probe internals that the tests look at; the console has no use for them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "echo_backend.h"
+
+namespace basVesk::internal {
+
+// The socket kind of the last PingAddress call: None when it opened no
+// socket (a bad address, a payload too long, no permission).
+backend::SocketKind LastSocketKind();
+
+// The single-byte image of a UTF-8 text: a character up to U+00FF becomes
+// that byte, one above it "?", one above U+FFFF "??" (it takes two UTF-16
+// units, and the console counts those), an invalid byte "?".
+std::string Latin1Image(std::string_view utf8);
+
+// Those bytes as UTF-8 again.
+std::string Utf8FromLatin1(std::string_view bytes);
+
+// What SocketProblem() says when neither socket kind could be opened.
+inline constexpr std::string_view kSocketProblemText =
+    "vesk may not send ICMP echo requests: the system refused both an ICMP datagram socket "
+    "and a raw socket. Allow your group in net.ipv4.ping_group_range (for example: sudo "
+    "sysctl -w net.ipv4.ping_group_range=\"0 2147483647\") or give the program the "
+    "raw-socket capability: sudo setcap cap_net_raw+p build/vesk";
+
+}  // namespace basVesk::internal

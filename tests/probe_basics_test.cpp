@@ -1,0 +1,287 @@
+// The probe without the network: address conversion, status texts, the
+// socket start-up checks, the payload image, and the exchanges that end
+// before any socket opens.
+#include <climits>
+#include <cstdint>
+
+#include "basVesk.h"
+#include "probe_internal.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using basVesk::IpTextToAddr;
+using basVesk::backend::SocketKind;
+
+std::int32_t Addr(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d)
+{
+    return static_cast<std::int32_t>(a | (b << 8) | (c << 16) | (static_cast<std::uint32_t>(d) << 24));
+}
+
+// ------------------------------------------------------------ IpTextToAddr
+
+TEST(IpTextToAddr, FirstOctetLandsInTheLowestByte)
+{
+    EXPECT_EQ(IpTextToAddr("192.168.0.1"), 0x0100A8C0);
+    EXPECT_EQ(IpTextToAddr("10.0.0.1"), Addr(10, 0, 0, 1));
+    EXPECT_EQ(IpTextToAddr("127.0.0.1"), Addr(127, 0, 0, 1));
+    // A fourth octet of 128 or more makes the value negative.
+    EXPECT_EQ(IpTextToAddr("1.2.3.255"), static_cast<std::int32_t>(0xFF030201U));
+    EXPECT_EQ(IpTextToAddr("255.255.255.255"), -1);
+}
+
+TEST(IpTextToAddr, OctetIsTheLowestEightBitsOfEachPart)
+{
+    EXPECT_EQ(IpTextToAddr("256.1.2.3"), Addr(0, 1, 2, 3));
+    EXPECT_EQ(IpTextToAddr("300.1.2.3"), Addr(44, 1, 2, 3));
+    EXPECT_EQ(IpTextToAddr("-1.1.2.3"), Addr(255, 1, 2, 3));
+    EXPECT_EQ(IpTextToAddr("2147483647.0.0.0"), Addr(255, 0, 0, 0));
+    EXPECT_EQ(IpTextToAddr("-2147483648.0.0.0"), Addr(0, 0, 0, 0));
+}
+
+TEST(IpTextToAddr, PartsMayCarryBlanksAndASign)
+{
+    EXPECT_EQ(IpTextToAddr(" 10 . 0 .0. 1 "), Addr(10, 0, 0, 1));
+    EXPECT_EQ(IpTextToAddr("+10.0.0.1"), Addr(10, 0, 0, 1));
+    EXPECT_EQ(IpTextToAddr("010.0.0.1"), Addr(10, 0, 0, 1)) << "decimal, not octal";
+}
+
+TEST(IpTextToAddr, FewerThanFourPartsGiveZero)
+{
+    EXPECT_EQ(IpTextToAddr("10.0.0"), 0);
+    EXPECT_EQ(IpTextToAddr(""), 0);
+    EXPECT_EQ(IpTextToAddr("localhost"), 0);
+    EXPECT_EQ(IpTextToAddr("1.x"), 0) << "parts are read only when there are four";
+}
+
+TEST(IpTextToAddr, UnconvertibleTextGivesNoValue)
+{
+    EXPECT_EQ(IpTextToAddr("1.2.3.4."), std::nullopt) << "five parts";
+    EXPECT_EQ(IpTextToAddr("1.2.3.4.5"), std::nullopt);
+    EXPECT_EQ(IpTextToAddr("1..2.3"), std::nullopt) << "an empty part";
+    EXPECT_EQ(IpTextToAddr("1.2.3."), std::nullopt);
+    EXPECT_EQ(IpTextToAddr("a.b.c.d"), std::nullopt);
+    EXPECT_EQ(IpTextToAddr("1.2.3.4x"), std::nullopt);
+    EXPECT_EQ(IpTextToAddr("1.2.-.4"), std::nullopt);
+    EXPECT_EQ(IpTextToAddr("2147483648.0.0.1"), std::nullopt) << "past the 32-bit range";
+    EXPECT_EQ(IpTextToAddr("-2147483649.0.0.1"), std::nullopt);
+    EXPECT_EQ(IpTextToAddr("99999999999999999999.0.0.1"), std::nullopt);
+}
+
+// -------------------------------------------------------------- StatusText
+
+TEST(StatusText, EveryRowOfTheTable)
+{
+    const std::pair<std::int32_t, const char*> rows[] = {
+        {0, "0 (ip success)"},
+        {200, "200 (ping timeout)"},
+        {11001, "11001 (ip buf too_small)"},
+        {11002, "11002 (ip dest net unreachable)"},
+        {11003, "11003 (ip dest host unreachable)"},
+        {11004, "11004 (ip dest prot unreachable)"},
+        {11005, "11005 (ip dest port unreachable)"},
+        {11006, "11006 (ip no resources)"},
+        {11007, "11007 (ip bad option)"},
+        {11008, "11008 (ip hw_error)"},
+        {11009, "11009 (ip packet too_big)"},
+        {11010, "11010 (ip req timed out)"},
+        {11011, "11011 (ip bad req)"},
+        {11012, "11012 (ip bad route)"},
+        {11013, "11013 (ip ttl expired transit)"},
+        {11014, "11014 (ip ttl expired reassem)"},
+        {11015, "11015 (ip param_problem)"},
+        {11016, "11016 (ip source quench)"},
+        {11017, "11017 (ip option too_big)"},
+        {11018, "11018 (ip bad destination)"},
+        {11019, "11019 (ip addr deleted)"},
+        {11020, "11020 (ip spec mtu change)"},
+        {11021, "11021 (ip mtu_change)"},
+        {11022, "11022 (ip unload)"},
+        {11023, "11023 (ip addr added)"},
+        {11050, "11050 (ip general failure)"},
+        {11255, "11255 (ip pending)"},
+    };
+    for (const auto& [code, text] : rows)
+        EXPECT_EQ(basVesk::StatusText(code), text);
+}
+
+TEST(StatusText, UnknownCodeTakesDefault)
+{
+    EXPECT_EQ(basVesk::StatusText(1), "1 (unknown  msg returned)");
+    EXPECT_EQ(basVesk::StatusText(11024), "11024 (unknown  msg returned)");
+    EXPECT_EQ(basVesk::StatusText(11049), "11049 (unknown  msg returned)");
+    EXPECT_EQ(basVesk::StatusText(11051), "11051 (unknown  msg returned)");
+    EXPECT_EQ(basVesk::StatusText(11254), "11254 (unknown  msg returned)");
+    EXPECT_EQ(basVesk::StatusText(INT32_MAX), "2147483647 (unknown  msg returned)");
+}
+
+TEST(StatusText, NegativeCodesPrintSigned)
+{
+    EXPECT_EQ(basVesk::StatusText(-1), "-1 (unknown  msg returned)");
+    EXPECT_EQ(basVesk::StatusText(-11010), "-11010 (unknown  msg returned)");
+    // A status of 2147483648 as the service would deliver it, read signed.
+    const auto wrapped = static_cast<std::int32_t>(std::uint32_t{2147483648U});
+    EXPECT_EQ(basVesk::StatusText(wrapped), "-2147483648 (unknown  msg returned)");
+}
+
+// ------------------------------------------------------ socket start-up
+
+TEST(SocketsStartup, VersionBelowOneOneIsRefused)
+{
+    const basVesk::SocketNotice n = basVesk::CheckSocketsStartup({0, 0x0001, 100});
+    EXPECT_FALSE(n.ok);
+    EXPECT_TRUE(n.exclamation);
+    EXPECT_EQ(n.message,
+              "Windows Sockets Version 1.0 is not supported by Windows Sockets for 32 bit "
+              "Windows environments.");
+    // Major in the low byte: 0.9 is below 1.1 too.
+    EXPECT_EQ(basVesk::CheckSocketsStartup({0, 0x0900, 100}).message,
+              "Windows Sockets Version 0.9 is not supported by Windows Sockets for 32 bit "
+              "Windows environments.");
+}
+
+TEST(SocketsStartup, VersionOneOneAndTwoTwoPass)
+{
+    for (const std::uint16_t version : {std::uint16_t{0x0101}, std::uint16_t{0x0202},
+                                        std::uint16_t{0x0002}}) {
+        const basVesk::SocketNotice n = basVesk::CheckSocketsStartup({0, version, 1});
+        EXPECT_TRUE(n.ok) << version;
+        EXPECT_EQ(n.message, "") << version;
+    }
+}
+
+TEST(SocketsStartup, NoSocketsAvailableIsRefused)
+{
+    const basVesk::SocketNotice n = basVesk::CheckSocketsStartup({0, 0x0202, 0});
+    EXPECT_FALSE(n.ok);
+    EXPECT_TRUE(n.exclamation);
+    EXPECT_EQ(n.message, "This application requires a minimum of 1 supported sockets.");
+}
+
+TEST(SocketsStartup, FailedStartCallComesFirstAndHasNoIcon)
+{
+    // A failed start call leaves nothing else worth checking.
+    const basVesk::SocketNotice n = basVesk::CheckSocketsStartup({10091, 0x0001, 0});
+    EXPECT_FALSE(n.ok);
+    EXPECT_FALSE(n.exclamation);
+    EXPECT_EQ(n.message,
+              "Windows Sockets for 32 bit Windows environments is not successfully responding.");
+    // The version is checked before the socket count.
+    EXPECT_NE(basVesk::CheckSocketsStartup({0, 0x0001, 0}).message.find("Version 1.0"),
+              std::string::npos);
+}
+
+TEST(SocketsStartup, FailedCleanupShowsItsResult)
+{
+    const basVesk::SocketNotice n = basVesk::CheckSocketsCleanup(-1);
+    EXPECT_TRUE(n.exclamation);
+    EXPECT_EQ(n.message, "Windows Sockets error -1 occurred in Cleanup.");
+    EXPECT_EQ(basVesk::CheckSocketsCleanup(10093).message,
+              "Windows Sockets error 10093 occurred in Cleanup.");
+    EXPECT_EQ(basVesk::CheckSocketsCleanup(0).message, "");
+}
+
+TEST(SocketsStartup, LinuxNeedsNoStartAndSaysNothing)
+{
+    const basVesk::SocketNotice start = basVesk::StartSockets();
+    EXPECT_TRUE(start.ok);
+    EXPECT_EQ(start.message, "");
+    EXPECT_TRUE(basVesk::StartSocketsQuiet());
+    const basVesk::SocketNotice stop = basVesk::StopSockets();
+    EXPECT_EQ(stop.message, "");
+}
+
+// ----------------------------------------------------------- the payload
+
+TEST(PayloadImage, CharactersUpToFFBecomeTheirByte)
+{
+    using basVesk::internal::Latin1Image;
+    EXPECT_EQ(Latin1Image("plain ascii"), "plain ascii");
+    EXPECT_EQ(Latin1Image("caf\xC3\xA9"), "caf\xE9");
+    EXPECT_EQ(Latin1Image("\xC3\xBF\xC2\x80"), "\xFF\x80");
+    EXPECT_EQ(Latin1Image(""), "");
+}
+
+TEST(PayloadImage, OthersBecomeOneQuestionMarkPerUtf16Unit)
+{
+    using basVesk::internal::Latin1Image;
+    EXPECT_EQ(Latin1Image("\xE2\x82\xAC 5"), "? 5");                  // U+20AC
+    EXPECT_EQ(Latin1Image("\xC4\x80"), "?");                           // U+0100
+    EXPECT_EQ(Latin1Image("a\xF0\x9F\x98\x80z"), "a??z");             // U+1F600
+    EXPECT_EQ(Latin1Image("\xEF\xBF\xBF"), "?");                       // U+FFFF
+    EXPECT_EQ(Latin1Image("\xF0\x90\x80\x80"), "??");                  // U+10000
+}
+
+TEST(PayloadImage, InvalidBytesBecomeOneQuestionMarkEach)
+{
+    using basVesk::internal::Latin1Image;
+    EXPECT_EQ(Latin1Image("a\xFFz"), "a?z");
+    EXPECT_EQ(Latin1Image("\x80\x80"), "??") << "stray continuation bytes";
+    EXPECT_EQ(Latin1Image("\xE2\x82"), "??") << "a character cut short";
+    EXPECT_EQ(Latin1Image("\xC0\xAF"), "??") << "an overlong form";
+    EXPECT_EQ(Latin1Image("\xED\xA0\x80"), "???") << "a UTF-16 surrogate";
+    EXPECT_EQ(Latin1Image("\xF4\x90\x80\x80"), "????") << "past U+10FFFF";
+}
+
+TEST(PayloadImage, BackToUtf8)
+{
+    EXPECT_EQ(basVesk::internal::Utf8FromLatin1("caf\xE9?"), "caf\xC3\xA9?");
+    EXPECT_EQ(basVesk::internal::Utf8FromLatin1("\xFF\x80"), "\xC3\xBF\xC2\x80");
+}
+
+// ---------------------------------------- exchanges that send nothing
+
+class PingWithoutSending : public ::testing::Test {
+protected:
+    void SetUp() override { basVesk::sPingData = basVesk::kDefaultPingData; }
+    void TearDown() override { basVesk::sPingData = basVesk::kDefaultPingData; }
+
+    basVesk::EchoReply Ping(const std::string& address)
+    {
+        basVesk::EchoReply reply;
+        reply.Status = 12345;  // proves the probe writes both fields
+        reply.RoundTripTime = 678;
+        basVesk::PingAddress(address, reply);
+        return reply;
+    }
+};
+
+TEST_F(PingWithoutSending, UnconvertibleAddressIsABadDestination)
+{
+    for (const char* text : {"1.2.3.4.5", "1..2.3", "a.b.c.d", "2147483648.0.0.1"}) {
+        const basVesk::EchoReply reply = Ping(text);
+        EXPECT_EQ(reply.Status, basVesk::IP_BAD_DESTINATION) << text;
+        EXPECT_EQ(reply.RoundTripTime, 0) << text;
+        EXPECT_EQ(basVesk::internal::LastSocketKind(), SocketKind::None) << text;
+    }
+}
+
+TEST_F(PingWithoutSending, AddressZeroIsABadDestination)
+{
+    for (const char* text : {"", "10.0.0", "0.0.0.0", "256.0.0.256"}) {
+        const basVesk::EchoReply reply = Ping(text);
+        EXPECT_EQ(reply.Status, basVesk::IP_BAD_DESTINATION) << text;
+        EXPECT_EQ(reply.RoundTripTime, 0) << text;
+        EXPECT_EQ(basVesk::internal::LastSocketKind(), SocketKind::None) << text;
+    }
+}
+
+TEST_F(PingWithoutSending, PayloadLongerThanTheReplyAreaIsRefused)
+{
+    basVesk::sPingData = std::string(251, 'x');
+    const basVesk::EchoReply reply = Ping("127.0.0.1");
+    EXPECT_EQ(reply.Status, basVesk::IP_BUF_TOO_SMALL);
+    EXPECT_EQ(reply.RoundTripTime, 0);
+    EXPECT_EQ(basVesk::internal::LastSocketKind(), SocketKind::None);
+}
+
+TEST_F(PingWithoutSending, DataStringIsWrittenBackAsItsImage)
+{
+    basVesk::sPingData = "\xE2\x82\xAC uro \xF0\x9F\x98\x80 caf\xC3\xA9";
+    Ping("");
+    EXPECT_EQ(basVesk::sPingData, "? uro ?? caf\xC3\xA9");
+    EXPECT_EQ(basVesk::lLenData, 44) << "the console's length is left alone";
+}
+
+}  // namespace
