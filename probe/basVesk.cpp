@@ -155,12 +155,7 @@ std::string Latin1Image(std::string_view utf8)
             continue;
         }
         const auto [cp, length] = *decoded;
-        if (cp <= 0xFF)
-            image += static_cast<char>(cp);
-        else if (cp <= 0xFFFF)
-            image += '?';
-        else
-            image += "??";
+        image += cp <= 0xFF ? static_cast<char>(cp) : '?';
         i += length;
     }
     return image;

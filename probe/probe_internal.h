@@ -13,8 +13,8 @@ namespace basVesk::internal {
 backend::SocketKind LastSocketKind();
 
 // The single-byte image of a UTF-8 text: a character up to U+00FF becomes
-// that byte, one above it "?", one above U+FFFF "??" (it takes two UTF-16
-// units, and the console counts those), an invalid byte "?".
+// that byte, any other character one "?" (the console counts characters,
+// so the length stays as it counted it), an invalid byte "?".
 std::string Latin1Image(std::string_view utf8);
 
 // Those bytes as UTF-8 again.
