@@ -1,3 +1,592 @@
 #include "frmPing.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTimer>
+#include <QUrl>
+#include <limits>
+#include <optional>
+
+#include "basVesk.h"
+#include "formats.h"
+#include "frmInfo.h"
+#include "leadingNumber.h"
 #include "outside.h"
-frmPing::frmPing(Outside& outside, QWidget* parent) : QWidget(parent), outside_(outside) { setWindowTitle("vesk"); }
+#include "pictures.h"
+
+using namespace basVesk;
+
+namespace {
+
+// Positions and sizes are laid out in twips; 15 twips make one pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// The rows are 21 pixels high and the captions were laid out for a narrow
+// 8-point face. 11 pixels keep the text readable; narrowed to 82 % it lets
+// "&repeat:" fit the 34 pixels of its label and "a&ddress:" the 42 of its.
+QFont windowFont(QFont font)
+{
+    font.setPixelSize(11);
+    font.setStretch(82);
+    return font;
+}
+
+const char* const kPingCaptions[10] = {"50", "100", "150", "200", "250", "300", "400", "500", "1k", ">1k"};
+
+// Round-trip class: the cell of lblPing and the bar count of the meter.
+int roundTripClass(std::int32_t ms)
+{
+    if (ms > 1000) return 9;
+    if (ms >= 501) return 8;
+    if (ms >= 401) return 7;
+    if (ms >= 301) return 6;
+    if (ms >= 251) return 5;
+    if (ms >= 201) return 4;
+    if (ms >= 151) return 3;
+    if (ms >= 101) return 2;
+    if (ms >= 51) return 1;
+    return 0;
+}
+
+// Signed overflow is undefined; a counter that reaches the end stays there.
+void addSaturating(std::int64_t& total, std::int64_t amount)
+{
+    if (__builtin_add_overflow(total, amount, &total))
+        total = amount > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+}
+
+// The average is taken down, never up, also for a negative sum.
+std::int64_t floorDivide(std::int64_t sum, std::int64_t count)
+{
+    std::int64_t q = sum / count;
+    if (sum % count != 0 && (sum < 0) != (count < 0))
+        --q;
+    return q;
+}
+
+}  // namespace
+
+frmPing::frmPing(Outside& outside, QWidget* parent) : QWidget(parent), outside_(outside)
+{
+    createControls();
+    chainTabOrder();
+    connectHandlers();
+    Form_Load();
+}
+
+// ------------------------------------------------------------- controls ---
+
+void frmPing::createControls()
+{
+    setWindowTitle(QStringLiteral("vesk"));
+    setFixedSize(438, 311);
+    setFont(windowFont(font()));
+    setMouseTracking(true);
+    imgIcon = drawPictures();
+    setWindowIcon(imgIcon[kProgramIcon]);
+
+    auto label = [this](const char* caption, QRect where, bool border) {
+        auto* l = new QLabel(QString::fromUtf8(caption), this);
+        l->setGeometry(where);
+        if (border) {
+            l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            l->setLineWidth(1);
+            l->setAlignment(Qt::AlignCenter);
+            l->setAutoFillBackground(true);
+        } else {
+            // Top-aligned, so that the caption stands on the line of the
+            // field's text, which sits 4 pixels lower than the field.
+            l->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        }
+        return l;
+    };
+    auto button = [this](const char* caption, QRect where, bool enabled = true) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setGeometry(where);
+        b->setAutoDefault(false);
+        b->setEnabled(enabled);
+        return b;
+    };
+    auto line = [this](QRect where, const char* tip) {
+        auto* e = new QLineEdit(this);
+        e->setGeometry(where);
+        e->setToolTip(QString::fromUtf8(tip));
+        return e;
+    };
+
+    for (int i = 0; i < 10; ++i) {
+        lblPing[i] = label(kPingCaptions[i], twips(660 * i, 0, 600, 270), true);
+        paintLabel(lblPing[i], palette().color(QPalette::Button), palette().color(QPalette::ButtonText));
+    }
+
+    lblAvg = label("", twips(0, 360, 4980, 315), true);
+    lblAvg->setToolTip(QStringLiteral("totals and average ping time"));
+    lblAvg->setMouseTracking(true);
+    Form_MouseMove();
+    cmdInfo = button("in&fo about vesk", twips(5040, 360, 1500, 315));
+
+    Label6 = label("a&ddress:", twips(120, 840, 630, 315), false);
+    cboAddress = new QComboBox(this);
+    cboAddress->setGeometry(twips(780, 780, 4215, 315));
+    cboAddress->setEditable(true);
+    // The list is kept sorted by addEntry; Enter adds nothing, and no
+    // completion rewrites what the user types.
+    cboAddress->setInsertPolicy(QComboBox::NoInsert);
+    cboAddress->setCompleter(nullptr);
+    cboAddress->setToolTip(QStringLiteral("ip to ping"));
+    QFont bold = font();
+    bold.setBold(true);
+    cboAddress->setFont(bold);
+    cmdPing = button("single &ping", twips(5040, 780, 1500, 315));
+
+    Label7 = label("&repeat:", twips(240, 1200, 510, 315), false);
+    hsc = new QScrollBar(Qt::Horizontal, this);
+    hsc->setGeometry(twips(780, 1140, 4200, 315));
+    hsc->setRange(1, 60);
+    hsc->setValue(1);
+    hsc->setSingleStep(1);
+    hsc->setPageStep(5);
+    // Only the value the user lets go of counts, not every step of a drag.
+    hsc->setTracking(false);
+    // Scroll bars take no focus by default; this one has a tab stop and an
+    // access key.
+    hsc->setFocusPolicy(Qt::StrongFocus);
+    cmdKeep = button("&keep: 1 sec", twips(5040, 1140, 1500, 315));
+    cmdKeep->setToolTip(QStringLiteral("1-60 : seconds between pings (depends on the left scroll)"));
+
+    Label2 = label("&host:", twips(240, 1560, 510, 315), false);
+    txtHost = line(twips(780, 1500, 4200, 315), "host name whose ip is sought for");
+    cmdHost2ip = button("&get ip", twips(5040, 1500, 1500, 315), false);
+
+    Label4 = label("&ip:", twips(300, 1920, 450, 315), false);
+    txtIP = line(twips(780, 1860, 4200, 315), "ip to add to dropdown list");
+    cmdAdd2list = button("&add ip to list", twips(5040, 1860, 1500, 315), false);
+
+    lblLenData = label("&b:", twips(240, 2280, 510, 315), false);
+    lblBytes = label("", twips(780, 2220, 4200, 315), true);
+    // The data string is the user's text: an "&" or a "<b>" in it shows as typed.
+    lblBytes->setTextFormat(Qt::PlainText);
+    cmdSetData = button("&set", twips(5040, 2220, 1500, 315));
+
+    txtRisult = new QPlainTextEdit(this);
+    txtRisult->setGeometry(twips(0, 2580, 5010, 2055));
+    txtRisult->setReadOnly(true);
+    txtRisult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtRisult->setTabChangesFocus(true);
+    // The log is rewritten by the program only; an undo history of it would
+    // just hold a second copy.
+    txtRisult->setUndoRedoEnabled(false);
+    cmdDeleteIP = button("&del current ip", twips(5040, 2580, 1500, 315), false);
+    cmdDeleteIP->setToolTip(QStringLiteral("deletes current ip and saves ip list"));
+    cmdSaveList = button("save ip's in &list", twips(5040, 2940, 1500, 315));
+    cmdSaveList->setToolTip(QStringLiteral("saves ip list in an .ini file"));
+    lblLen = label("0", twips(5040, 3300, 1500, 315), true);
+    lblLen->setToolTip(QStringLiteral("Text Length"));
+    cmdClear = button("&clear text", twips(5040, 3660, 1500, 315), false);
+    cmdSave = button("save + &view text", twips(5040, 4020, 1500, 315), false);
+    chkAutoSave = new QCheckBox(QStringLiteral("autosave text"), this);
+    chkAutoSave->setGeometry(twips(5040, 4350, 1515, 315));
+    chkAutoSave->setToolTip(QStringLiteral("autosaves 64k logs before emptying text"));
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+
+    // A label's access key moves the focus to the next control that can
+    // take it; lblBytes is a label, so "&b:" leads to cmdSetData.
+    Label6->setBuddy(cboAddress);
+    Label7->setBuddy(hsc);
+    Label2->setBuddy(txtHost);
+    Label4->setBuddy(txtIP);
+    lblLenData->setBuddy(cmdSetData);
+}
+
+void frmPing::chainTabOrder()
+{
+    const QWidget* const order[] = {cboAddress, cmdPing, hsc, cmdKeep, txtHost, cmdHost2ip,
+                                    txtIP, cmdAdd2list, cmdSetData, cmdDeleteIP, cmdSaveList,
+                                    cmdClear, cmdSave, chkAutoSave, txtRisult, cmdInfo};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+}
+
+void frmPing::connectHandlers()
+{
+    connect(cmdPing, &QPushButton::clicked, this, &frmPing::cmdPing_Click);
+    connect(cmdKeep, &QPushButton::clicked, this, &frmPing::cmdKeep_Click);
+    connect(Timer1, &QTimer::timeout, this, &frmPing::Timer1_Timer);
+    connect(hsc, &QScrollBar::valueChanged, this, &frmPing::hsc_Change);
+    connect(cmdSave, &QPushButton::clicked, this, &frmPing::cmdSave_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &frmPing::cmdClear_Click);
+    connect(cmdSetData, &QPushButton::clicked, this, &frmPing::cmdSetData_Click);
+    connect(cmdInfo, &QPushButton::clicked, this, &frmPing::cmdInfo_Click);
+    connect(cboAddress, &QComboBox::editTextChanged, this, &frmPing::cboAddress_Change);
+    connect(cboAddress, &QComboBox::activated, this, &frmPing::cboAddress_Click);
+    lblAvg->installEventFilter(this);
+}
+
+// ------------------------------------------------------------- start-up ---
+
+void frmPing::Form_Load()
+{
+    // The address list file is read into the box here, before the box shows
+    // its first entry.
+    showFirstEntry();
+    setDefaultPingData();
+    // The caption of cmdKeep and the timer's interval follow hsc from the start.
+    hsc_Change();
+}
+
+void frmPing::showFirstEntry()
+{
+    cboAddress->setEditText(cboAddress->count() > 0 ? cboAddress->itemText(0) : QString());
+    if (trimBlanks(cboAddress->currentText()).isEmpty()) {
+        addEntry(kDefaultEntry);
+        cboAddress->setEditText(cboAddress->itemText(0));
+    }
+}
+
+void frmPing::addEntry(const QString& entry)
+{
+    // Ascending, ignoring case; an equal entry goes after those already there.
+    int at = 0;
+    while (at < cboAddress->count() && QString::compare(cboAddress->itemText(at), entry, Qt::CaseInsensitive) <= 0)
+        ++at;
+    cboAddress->insertItem(at, entry);
+}
+
+void frmPing::setDefaultPingData()
+{
+    sPingData = kDefaultPingData;
+    const QString data = QString::fromStdString(sPingData);
+    lblBytes->setText(data);
+    lLenData = characterCount(data);
+    lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b:"));
+}
+
+void frmPing::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    cboAddress->setFocus();
+}
+
+// ------------------------------------------------------------- ping run ---
+
+void frmPing::PingOnce()
+{
+    // A timer tick that falls due while a message box of this ping is open
+    // would start a ping inside the ping, with its own box, and so on
+    // without bound: such a tick is dropped.
+    if (pinging_)
+        return;
+    pinging_ = true;
+    const auto done = qScopeGuard([this] { pinging_ = false; });
+
+    const QString box = cboAddress->currentText();
+    if (box.isEmpty())
+        return;
+    if (!(leadingNumber(box) > 0)) {
+        outside_.message(this, QStringLiteral("sorry, can ping numeric ip's only!"));
+        return;
+    }
+    const std::string address = trimBlanks(box.section(u'|', 0, 0)).toStdString();
+
+    const SocketNotice started = outside_.startSockets();
+    tell(started.message, started.exclamation);
+    if (started.ok) {
+        EchoReply reply{};
+        outside_.pingAddress(address, reply);
+        lLastMs = reply.RoundTripTime;
+        lastStatus_ = reply.Status;
+        sRisult_ = box + u' ' + generalDateTime(outside_.now()) + QStringLiteral(" - ") + QString::number(lLenData) +
+                   QStringLiteral(" byte(s) sent: ") + QString::number(lLastMs) + QStringLiteral(" ms -- ") +
+                   QString::fromStdString(StatusText(reply.Status));
+        appendToLog(QStringLiteral("\r\n\r\n") + sRisult_);
+        txtRisult->moveCursor(QTextCursor::End);
+        lblLen->setText(lengthCaption(logText_.size()));
+        const SocketNotice stopped = outside_.stopSockets();
+        tell(stopped.message, stopped.exclamation);
+        reportSocketProblem();
+    }
+    addSaturating(lPingTot, 1);
+    UpdateTotals();
+}
+
+void frmPing::tell(const std::string& message, bool exclamation)
+{
+    if (!message.empty())
+        outside_.message(this, QString::fromStdString(message), exclamation);
+}
+
+void frmPing::reportSocketProblem()
+{
+    if (socketProblemShown_)
+        return;
+    const std::string problem = outside_.socketProblem();
+    if (problem.empty())
+        return;
+    socketProblemShown_ = true;
+    outside_.message(this, QString::fromStdString(problem));
+}
+
+void frmPing::cmdPing_Click()
+{
+    for (int i = 0; i < 4; ++i)
+        PingOnce();
+    setWindowIcon(imgIcon[kProgramIcon]);
+}
+
+void frmPing::cmdKeep_Click()
+{
+    lPingOk = 0;
+    lMsTot = 0;
+    lPingTot = 0;
+    lTimeOut = 0;
+    if (Timer1->isActive())
+        Timer1->stop();
+    else
+        Timer1->start();
+    const bool repeating = Timer1->isActive();
+    QFont f = cmdKeep->font();
+    f.setBold(repeating);
+    cmdKeep->setFont(f);
+    if (!repeating)
+        setWindowIcon(imgIcon[kProgramIcon]);
+}
+
+void frmPing::Timer1_Timer() { PingOnce(); }
+
+void frmPing::hsc_Change()
+{
+    // setInterval restarts a running timer, so a repeat takes the new
+    // interval at once.
+    Timer1->setInterval(hsc->value() * 1000);
+    cmdKeep->setText(QStringLiteral("&keep: ") + QString::number(hsc->value()) + QStringLiteral(" sec"));
+}
+
+// --------------------------------------------------------------- totals ---
+
+void frmPing::UpdateTotals()
+{
+    const std::int32_t v = lLastMs;
+    // A failed exchange leaves its round trip at 0; taken at its word it
+    // would pass for the fastest reply of all.
+    const bool failed = lastStatus_ != IP_SUCCESS;
+
+    for (QLabel* cell : lblPing)
+        paintLabel(cell, palette().color(QPalette::Button), Qt::black);
+    const int cls = failed ? 9 : roundTripClass(v);
+    setWindowIcon(imgIcon[cls]);
+    paintLabel(lblPing[cls], palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
+    setWindowTitle(QString::number(v) + QStringLiteral(" ms - ") + trimBlanks(cboAddress->currentText()) +
+                   QStringLiteral(" - vesk"));
+
+    if (failed || v >= 1000) {
+        addSaturating(lTimeOut, 1);
+    } else {
+        addSaturating(lPingOk, 1);
+        addSaturating(lMsTot, v);
+    }
+
+    QString totals = QStringLiteral("total pings: ") + QString::number(lPingTot) + QStringLiteral(" - timeouts: ") +
+                     QString::number(lTimeOut);
+    if (lPingOk != 0)
+        totals += QStringLiteral(" - ok: ") + QString::number(lPingTot - lTimeOut) + QStringLiteral(" - avg:  ") +
+                  QString::number(floorDivide(lMsTot, lPingOk));
+    lblAvg->setText(totals);
+}
+
+void frmPing::paintLabel(QLabel* label, const QColor& background, const QColor& text)
+{
+    // Every ping repaints the whole row; a label whose colours stay is left
+    // alone, since a new palette costs a repaint of its own.
+    QPalette p = label->palette();
+    if (p.color(QPalette::Window) == background && p.color(QPalette::WindowText) == text)
+        return;
+    p.setColor(QPalette::Window, background);
+    p.setColor(QPalette::WindowText, text);
+    label->setPalette(p);
+}
+
+void frmPing::lblAvg_MouseMove()
+{
+    paintLabel(lblAvg, palette().color(QPalette::HighlightedText), palette().color(QPalette::Highlight));
+}
+
+void frmPing::Form_MouseMove()
+{
+    paintLabel(lblAvg, palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
+}
+
+void frmPing::mouseMoveEvent(QMouseEvent* event)
+{
+    // Moves over a child that does not track the mouse reach the window
+    // too; only the bare window area counts.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+bool frmPing::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblAvg && event->type() == QEvent::MouseMove)
+        lblAvg_MouseMove();
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------- address box ---
+
+void frmPing::cboAddress_Change() { CleanAll(); }
+
+void frmPing::cboAddress_Click() { CleanAll(); }
+
+void frmPing::CleanAll()
+{
+    lblAvg->setText(QString());
+    lPingOk = 0;
+    lTimeOut = 0;
+    lPingTot = 0;
+    lMsTot = 0;
+    setLogText(QString());
+    const bool address = !trimBlanks(cboAddress->currentText()).isEmpty();
+    cmdPing->setEnabled(address);
+    cmdKeep->setEnabled(address);
+    cmdDeleteIP->setEnabled(address);
+}
+
+// ---------------------------------------------------------- data string ---
+
+void frmPing::cmdSetData_Click()
+{
+    const std::optional<QString> answer =
+        outside_.inputBox(this, QStringLiteral("please input the string for pinging:"), QStringLiteral("vesk"),
+                          QString::fromStdString(sPingData));
+    QString data = answer.value_or(QString());
+    if (data.isEmpty())
+        data = QString::fromStdString(kDefaultPingData);
+    sPingData = data.toStdString();
+    lblBytes->setText(data);
+    lLenData = characterCount(data);
+    lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b"));
+}
+
+// ------------------------------------------------------------------ log ---
+
+void frmPing::appendToLog(const QString& piece)
+{
+    logText_ += piece;
+    // Inserting at the end lays out only the new lines; setPlainText would
+    // lay out the whole log on every ping.
+    QTextCursor end(txtRisult->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(piece);
+    txtRisult_Change();
+}
+
+void frmPing::setLogText(const QString& text)
+{
+    logText_ = text;
+    txtRisult->setPlainText(text);
+    txtRisult_Change();
+}
+
+void frmPing::txtRisult_Change()
+{
+    if (logText_.size() > kLogLimit) {
+        bool keep = false;
+        if (chkAutoSave->isChecked() && SaveLog() == Saved::Failed) {
+            // Emptying now would lose the log for good: keep it and try
+            // again with the next change.
+            keep = true;
+            if (!autosaveFailureShown_) {
+                autosaveFailureShown_ = true;
+                outside_.message(this, QStringLiteral("sorry, can't autosave the log to\n") + lastSaveError_ +
+                                           QStringLiteral("\n\nthe log is kept; the next line tries again."));
+            }
+        }
+        if (!keep)
+            setLogText(QString());
+    }
+    // Runs on every ping: look for a character that is not a blank rather
+    // than copy 32000 characters to trim them.
+    const bool text = !isBlank(logText_);
+    cmdClear->setEnabled(text);
+    cmdSave->setEnabled(text);
+}
+
+frmPing::Saved frmPing::SaveLog()
+{
+    const QString trimmed = trimBlanks(logText_);
+    if (trimmed.isEmpty())
+        return Saved::Nothing;
+    const QString path = freeLogFilePath();
+    const QByteArray bytes =
+        singleByteImage(trimmed + QStringLiteral("\r\n\r\n") + lblAvg->text() + QStringLiteral("\r\n"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        lastSaveError_ = QDir::toNativeSeparators(path) + u'\n' + file.errorString();
+        return Saved::Failed;
+    }
+    sLogFile = QDir::toNativeSeparators(path).toStdString();
+    autosaveFailureShown_ = false;
+    return Saved::Written;
+}
+
+QString frmPing::freeLogFilePath() const
+{
+    // A log file is never replaced: an autosave and a manual save in the
+    // same minute would otherwise leave only the second.
+    const QDateTime when = outside_.now();
+    const QDir folder(outside_.programFolder());
+    for (int copy = 1;; ++copy) {
+        const QString path = folder.filePath(logFileName(when, copy));
+        if (!QFileInfo::exists(path))
+            return path;
+    }
+}
+
+void frmPing::cmdSave_Click()
+{
+    if (isBlank(logText_))
+        return;
+    const Saved saved = SaveLog();
+    if (saved == Saved::Failed) {
+        outside_.message(this, QStringLiteral("sorry, can't save the log to\n") + lastSaveError_);
+        return;
+    }
+    if (saved == Saved::Written)
+        outside_.openUrl(QUrl::fromLocalFile(QString::fromStdString(sLogFile)));
+}
+
+void frmPing::cmdClear_Click()
+{
+    setLogText(QString());
+    lblLen->setText(QStringLiteral("0"));
+}
+
+// ---------------------------------------------------------------- about ---
+
+void frmPing::cmdInfo_Click()
+{
+    frmInfo dlg(outside_, imgIcon, infoCounter_, this);
+    outside_.showModal(&dlg);
+}

@@ -1,11 +1,150 @@
+// frmPing: vesk's main window.
+//
+// How the parts fit: the constructor reads like a table of contents. It
+// builds every control at its fixed place (createControls), chains the tab
+// order, connects each control's event to the handler named
+// <control>_<event>, and runs Form_Load, the start-up. The ping run
+// (PingOnce and the handlers of cmdPing, cmdKeep, Timer1 and hsc) hands
+// every ping to the log (appendToLog, txtRisult_Change, SaveLog) and to the
+// totals (UpdateTotals). A change of the address box runs CleanAll, which
+// starts a fresh count. The counters and the data string are basVesk's
+// module variables; everything beyond the window (dialogs, clock, folder,
+// desktop, the probe) is reached through Outside only.
+//
+// The controls are public members named as in the layout table, so that
+// tests can reach them; only the window's own handlers change them.
 #pragma once
+
+#include <QIcon>
+#include <QString>
 #include <QWidget>
+#include <array>
+#include <cstdint>
+#include <string>
+
 class Outside;
-// Placeholder: the main window is built later.
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
 class frmPing : public QWidget {
     Q_OBJECT
 public:
     explicit frmPing(Outside& outside, QWidget* parent = nullptr);
+
+    // The log past which it is saved (when autosave is ticked) and emptied.
+    static constexpr int kLogLimit = 32000;
+    // Shown at start when the address list holds nothing usable.
+    static inline const QString kDefaultEntry = QStringLiteral("127.0.0.1 | localhost");
+
+    // ---- controls, top to bottom
+    std::array<QLabel*, 10> lblPing{};
+    QLabel* lblAvg = nullptr;
+    QPushButton* cmdInfo = nullptr;
+    QLabel* Label6 = nullptr;
+    QComboBox* cboAddress = nullptr;
+    QPushButton* cmdPing = nullptr;
+    QLabel* Label7 = nullptr;
+    QScrollBar* hsc = nullptr;
+    QPushButton* cmdKeep = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* txtHost = nullptr;
+    QPushButton* cmdHost2ip = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* txtIP = nullptr;
+    QPushButton* cmdAdd2list = nullptr;
+    QLabel* lblLenData = nullptr;
+    QLabel* lblBytes = nullptr;
+    QPushButton* cmdSetData = nullptr;
+    QPlainTextEdit* txtRisult = nullptr;
+    QPushButton* cmdDeleteIP = nullptr;
+    QPushButton* cmdSaveList = nullptr;
+    QLabel* lblLen = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QCheckBox* chkAutoSave = nullptr;
+    QTimer* Timer1 = nullptr;
+    // Never shown: the meter icons 0 to 9 and the program icon 10.
+    std::array<QIcon, 11> imgIcon;
+
+    // The log with its CR LF line ends; txtRisult shows it.
+    const QString& logText() const { return logText_; }
+    // The result line of the latest exchange.
+    const QString& sRisult() const { return sRisult_; }
+
+    // One ping of the address in the box.
+    void PingOnce();
+    // Fresh count: totals, counters and log emptied; ping buttons enabled
+    // when the box holds an address.
+    void CleanAll();
+
+protected:
+    // Appends to the log and runs its change handling. Virtual so that a
+    // benchmark can take the log out of the ping run and see what it costs.
+    virtual void appendToLog(const QString& piece);
+
+    void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void cmdPing_Click();
+    void cmdKeep_Click();
+    void Timer1_Timer();
+    void hsc_Change();
+    void txtRisult_Change();
+    void cmdSave_Click();
+    void cmdClear_Click();
+    void cmdSetData_Click();
+    void cmdInfo_Click();
+    void cboAddress_Change();
+    void cboAddress_Click();
+
 private:
+    enum class Saved { Nothing, Written, Failed };
+
+    void createControls();
+    void chainTabOrder();
+    void connectHandlers();
+    void Form_Load();
+
+    // ---- start-up
+    void showFirstEntry();
+    void addEntry(const QString& entry);
+    void setDefaultPingData();
+
+    // ---- ping run and totals
+    void UpdateTotals();
+    void tell(const std::string& message, bool exclamation);
+    void reportSocketProblem();
+
+    // ---- log
+    void setLogText(const QString& text);
+    Saved SaveLog();
+    QString freeLogFilePath() const;
+
+    // ---- look
+    void lblAvg_MouseMove();
+    void Form_MouseMove();
+    void paintLabel(QLabel* label, const QColor& background, const QColor& text);
+
     Outside& outside_;
+    QString logText_;
+    QString sRisult_;
+    // The status of the latest exchange; a failed one counts as a timeout.
+    std::int32_t lastStatus_ = 0;
+    // About window icon step; lives for the run so the animation goes on
+    // where it stopped.
+    int infoCounter_ = 0;
+    bool pinging_ = false;
+    bool shownOnce_ = false;
+    bool socketProblemShown_ = false;
+    // An autosave failure is told once, until a save succeeds again.
+    bool autosaveFailureShown_ = false;
+    QString lastSaveError_;
 };

@@ -71,9 +71,14 @@ public:
         inputValues << value;
         if (inputAnswers.empty())
             return value;
-        auto a = inputAnswers.front();
+        // Taken apart rather than copied whole: g++ 12 warns about a copied
+        // std::optional<QString> that "may be used uninitialized".
+        const bool ok = inputAnswers.front().has_value();
+        const QString answer = inputAnswers.front().value_or(QString());
         inputAnswers.pop_front();
-        return a;
+        if (!ok)
+            return std::nullopt;
+        return answer;
     }
     int showModal(QDialog* dialog) override
     {

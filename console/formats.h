@@ -1,0 +1,36 @@
+// Small text rules of the main window: trimming, the date and time of a
+// result line, the length pattern of lblLen, log file names and the
+// single-byte image written to files.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+// Leading and trailing space characters removed; tabs and other white
+// space stay (QString::trimmed would take them too).
+QString trimBlanks(const QString& text);
+// True when the text holds nothing but space characters; copies nothing.
+bool isBlank(QStringView text);
+
+// The default locale's short date, one blank and its long time without the
+// time zone; at exactly 00:00:00 the date alone.
+QString generalDateTime(const QDateTime& when);
+
+// A time format with its time zone fields ("t") and the blanks before them
+// taken out; quoted literal text is left alone.
+QString withoutTimeZone(const QString& format);
+
+// "###,###,###,000": digits grouped by the default locale, at least three.
+QString lengthCaption(std::int64_t length);
+
+// "vesk_2026-12-6_8-5": year, month, day, hour and minute without leading
+// zeros. copy 1 is the plain name, copy n > 1 appends "_n".
+QString logFileName(const QDateTime& when, int copy = 1);
+
+// Latin-1 bytes; a character that Latin-1 cannot hold becomes one "?".
+QByteArray singleByteImage(const QString& text);
+
+// Length in characters (code points), as the data string is counted.
+int characterCount(const QString& text);

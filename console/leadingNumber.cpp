@@ -1,0 +1,114 @@
+#include "leadingNumber.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+bool skipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
+// Walks the text while jumping over the skipped characters, so that the
+// readers below see only what counts.
+class Reader {
+public:
+    explicit Reader(const QString& text) : text_(text) {}
+    QChar peek()
+    {
+        while (pos_ < text_.size() && skipped(text_[pos_]))
+            ++pos_;
+        return pos_ < text_.size() ? text_[pos_] : QChar();
+    }
+    void take() { ++pos_; }
+
+private:
+    const QString& text_;
+    qsizetype pos_ = 0;
+};
+
+int digitValue(QChar c, int base)
+{
+    int v = -1;
+    if (c >= u'0' && c <= u'9')
+        v = c.unicode() - u'0';
+    else if (c >= u'a' && c <= u'f')
+        v = c.unicode() - u'a' + 10;
+    else if (c >= u'A' && c <= u'F')
+        v = c.unicode() - u'A' + 10;
+    return v >= 0 && v < base ? v : -1;
+}
+
+double readRadix(Reader& in, int base)
+{
+    double value = 0;
+    for (int d; (d = digitValue(in.peek(), base)) >= 0; in.take())
+        value = value * base + d;
+    return value;
+}
+
+void takeDigits(Reader& in, std::string& out)
+{
+    while (digitValue(in.peek(), 10) >= 0) {
+        out += char(in.peek().unicode());
+        in.take();
+    }
+}
+
+}  // namespace
+
+double leadingNumber(const QString& text)
+{
+    Reader in(text);
+    if (in.peek() == u'&') {
+        in.take();
+        const QChar kind = in.peek().toUpper();
+        if (kind != u'H' && kind != u'O')
+            return 0;
+        in.take();
+        return readRadix(in, kind == u'H' ? 16 : 8);
+    }
+
+    std::string number;
+    if (in.peek() == u'+' || in.peek() == u'-') {
+        number += char(in.peek().unicode());
+        in.take();
+    }
+    takeDigits(in, number);
+    if (in.peek() == u'.') {
+        number += '.';
+        in.take();
+        takeDigits(in, number);
+    }
+    if (number.find_first_of("0123456789") == std::string::npos)
+        return 0;
+
+    // The exponent counts only when digits follow it; "1e" and "1e+" read 1.
+    const QChar e = in.peek().toUpper();
+    if (e == u'E' || e == u'D') {
+        in.take();
+        std::string exponent = "e";
+        if (in.peek() == u'+' || in.peek() == u'-') {
+            exponent += char(in.peek().unicode());
+            in.take();
+        }
+        const auto before = exponent.size();
+        takeDigits(in, exponent);
+        if (exponent.size() > before)
+            number += exponent;
+    }
+
+    // from_chars, unlike strtod, ignores LC_NUMERIC, which QApplication sets
+    // from the environment; the full stop is the decimal point everywhere.
+    const char* first = number.data();
+    if (*first == '+')
+        ++first;
+    double value = 0;
+    const std::errc ec = std::from_chars(first, number.data() + number.size(), value).ec;
+    if (ec == std::errc::result_out_of_range) {
+        const bool negativeExponent = number.find("e-") != std::string::npos;
+        if (negativeExponent)
+            return 0;
+        return number.front() == '-' ? -HUGE_VAL : HUGE_VAL;
+    }
+    return value;
+}

@@ -1,0 +1,13 @@
+// The number at the start of a text, read the lenient way that the address
+// check of the ping run relies on: "192.168.0.1 | router" reads 192.168, a
+// host name reads 0.
+#pragma once
+
+#include <QString>
+
+// Blanks, tabs and line feeds are skipped wherever they stand. Then an
+// optional sign, digits with at most one full stop, and an optional exponent
+// (E or D, optional sign, digits); or "&H"/"&O" and a hexadecimal or octal
+// whole number. Reading stops at the first character that does not fit; a
+// text that does not begin with a number reads as 0.
+double leadingNumber(const QString& text);

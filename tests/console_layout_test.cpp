@@ -1,0 +1,283 @@
+// The main window as it stands before any handler has run: places, captions,
+// tooltips, states, tab order, access keys, fonts and pictures.
+#include <QApplication>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QScreen>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTest>
+
+#include "console_window.h"
+#include "pictures.h"
+
+namespace {
+
+QRect px(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
+
+// The control that holds the focus; the line edit of the box counts as the box.
+QWidget* focused(frmPing& frm)
+{
+    QWidget* w = QApplication::focusWidget();
+    if (w && w->parentWidget() == frm.cboAddress)
+        return frm.cboAddress;
+    return w;
+}
+
+void showActive(frmPing& frm)
+{
+    frm.show();
+    frm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+}
+
+}  // namespace
+
+using Layout = WindowTest;
+
+TEST_F(Layout, WindowIsFixedAndEveryControlSitsAtItsPlace)
+{
+    EXPECT_EQ(frm->size(), QSize(438, 311));
+    EXPECT_EQ(frm->minimumSize(), frm->maximumSize());
+    EXPECT_EQ(frm->windowTitle(), "vesk");
+    EXPECT_EQ(frm->windowIcon().cacheKey(), frm->imgIcon[kProgramIcon].cacheKey());
+
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(frm->lblPing[i]->geometry(), px(660 * i, 0, 600, 270)) << i;
+    const std::pair<QWidget*, QRect> places[] = {
+        {frm->lblAvg, px(0, 360, 4980, 315)},       {frm->cmdInfo, px(5040, 360, 1500, 315)},
+        {frm->Label6, px(120, 840, 630, 315)},      {frm->cboAddress, px(780, 780, 4215, 315)},
+        {frm->cmdPing, px(5040, 780, 1500, 315)},   {frm->Label7, px(240, 1200, 510, 315)},
+        {frm->hsc, px(780, 1140, 4200, 315)},       {frm->cmdKeep, px(5040, 1140, 1500, 315)},
+        {frm->Label2, px(240, 1560, 510, 315)},     {frm->txtHost, px(780, 1500, 4200, 315)},
+        {frm->cmdHost2ip, px(5040, 1500, 1500, 315)}, {frm->Label4, px(300, 1920, 450, 315)},
+        {frm->txtIP, px(780, 1860, 4200, 315)},     {frm->cmdAdd2list, px(5040, 1860, 1500, 315)},
+        {frm->lblLenData, px(240, 2280, 510, 315)}, {frm->lblBytes, px(780, 2220, 4200, 315)},
+        {frm->cmdSetData, px(5040, 2220, 1500, 315)}, {frm->txtRisult, px(0, 2580, 5010, 2055)},
+        {frm->cmdDeleteIP, px(5040, 2580, 1500, 315)}, {frm->cmdSaveList, px(5040, 2940, 1500, 315)},
+        {frm->lblLen, px(5040, 3300, 1500, 315)},   {frm->cmdClear, px(5040, 3660, 1500, 315)},
+        {frm->cmdSave, px(5040, 4020, 1500, 315)},  {frm->chkAutoSave, px(5040, 4350, 1515, 315)},
+    };
+    for (const auto& [w, r] : places) {
+        EXPECT_EQ(w->geometry(), r) << w->metaObject()->className() << " " << w->toolTip().toStdString();
+        EXPECT_TRUE(frm->rect().contains(w->geometry())) << w->toolTip().toStdString();
+    }
+}
+
+TEST_F(Layout, CaptionsTooltipsAndStartStates)
+{
+    const char* cells[] = {"50", "100", "150", "200", "250", "300", "400", "500", "1k", ">1k"};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(frm->lblPing[i]->text(), cells[i]);
+    EXPECT_EQ(litCell(), -1);
+
+    const std::tuple<QAbstractButton*, const char*, const char*, bool> buttons[] = {
+        {frm->cmdInfo, "in&fo about vesk", "", true},
+        {frm->cmdPing, "single &ping", "", true},
+        {frm->cmdKeep, "&keep: 1 sec", "1-60 : seconds between pings (depends on the left scroll)", true},
+        {frm->cmdHost2ip, "&get ip", "", false},
+        {frm->cmdAdd2list, "&add ip to list", "", false},
+        {frm->cmdSetData, "&set", "", true},
+        {frm->cmdDeleteIP, "&del current ip", "deletes current ip and saves ip list", true},
+        {frm->cmdSaveList, "save ip's in &list", "saves ip list in an .ini file", true},
+        {frm->cmdClear, "&clear text", "", false},
+        {frm->cmdSave, "save + &view text", "", false},
+        {frm->chkAutoSave, "autosave text", "autosaves 64k logs before emptying text", true},
+    };
+    for (const auto& [b, caption, tip, enabled] : buttons) {
+        EXPECT_EQ(b->text(), caption);
+        EXPECT_EQ(b->toolTip(), tip) << caption;
+        EXPECT_EQ(b->isEnabled(), enabled) << caption;
+    }
+    EXPECT_FALSE(frm->chkAutoSave->isChecked());
+    EXPECT_FALSE(frm->cmdKeep->font().bold());
+
+    const std::tuple<QLabel*, const char*, const char*> labels[] = {
+        {frm->lblAvg, "", "totals and average ping time"},
+        {frm->Label6, "a&ddress:", ""},
+        {frm->Label7, "&repeat:", ""},
+        {frm->Label2, "&host:", ""},
+        {frm->Label4, "&ip:", ""},
+        {frm->lblLenData, "44 &b:", ""},
+        {frm->lblBytes, "this is the default data string being pinged", ""},
+        {frm->lblLen, "0", "Text Length"},
+    };
+    for (const auto& [l, caption, tip] : labels) {
+        EXPECT_EQ(l->text(), caption);
+        EXPECT_EQ(l->toolTip(), tip) << caption;
+    }
+    for (QLabel* right : {frm->Label6, frm->Label7, frm->Label2, frm->Label4, frm->lblLenData})
+        EXPECT_TRUE(right->alignment() & Qt::AlignRight);
+    for (QLabel* framed : {frm->lblAvg, frm->lblBytes, frm->lblLen, frm->lblPing[0]}) {
+        EXPECT_GT(framed->frameWidth(), 0);
+        EXPECT_TRUE(framed->alignment() & Qt::AlignHCenter);
+    }
+
+    EXPECT_EQ(frm->cboAddress->currentText(), frmPing::kDefaultEntry);
+    EXPECT_EQ(frm->cboAddress->count(), 1);
+    EXPECT_TRUE(frm->cboAddress->isEditable());
+    EXPECT_TRUE(frm->cboAddress->font().bold());
+    EXPECT_EQ(frm->cboAddress->toolTip(), "ip to ping");
+    EXPECT_EQ(frm->txtHost->toolTip(), "host name whose ip is sought for");
+    EXPECT_EQ(frm->txtIP->toolTip(), "ip to add to dropdown list");
+    EXPECT_TRUE(frm->txtHost->text().isEmpty());
+    EXPECT_TRUE(frm->txtIP->text().isEmpty());
+    EXPECT_TRUE(frm->txtRisult->isReadOnly());
+    EXPECT_EQ(frm->txtRisult->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(frm->logText().isEmpty());
+
+    EXPECT_EQ(frm->hsc->orientation(), Qt::Horizontal);
+    EXPECT_EQ(frm->hsc->minimum(), 1);
+    EXPECT_EQ(frm->hsc->maximum(), 60);
+    EXPECT_EQ(frm->hsc->value(), 1);
+    EXPECT_FALSE(frm->Timer1->isActive());
+    EXPECT_EQ(frm->Timer1->interval(), 1000);
+}
+
+TEST_F(Layout, ColoursComeFromThePalette)
+{
+    const QPalette& p = frm->palette();
+    EXPECT_EQ(frm->lblPing[3]->palette().color(QPalette::Window), p.color(QPalette::Button));
+    EXPECT_EQ(frm->lblPing[3]->palette().color(QPalette::WindowText), p.color(QPalette::ButtonText));
+    EXPECT_TRUE(frm->lblPing[3]->autoFillBackground());
+    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), p.color(QPalette::Highlight));
+    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::WindowText), p.color(QPalette::HighlightedText));
+    EXPECT_TRUE(frm->hasMouseTracking());
+    EXPECT_TRUE(frm->lblAvg->hasMouseTracking());
+}
+
+TEST_F(Layout, EveryCaptionFitsItsControl)
+{
+    // Captions as they can become at run time, at their widest.
+    frm->cmdKeep->setText("&keep: 60 sec");
+    QFont bold = frm->cmdKeep->font();
+    bold.setBold(true);
+    frm->cmdKeep->setFont(bold);
+    frm->lblAvg->setText("total pings: 1234567 - timeouts: 12345 - ok: 1222222 - avg:  999");
+
+    for (QAbstractButton* b : frm->findChildren<QAbstractButton*>()) {
+        EXPECT_LE(b->sizeHint().width(), b->width()) << b->text().toStdString();
+        EXPECT_LE(QFontMetrics(b->font()).height(), b->height() - 4) << b->text().toStdString();
+    }
+    for (QLabel* l : frm->findChildren<QLabel*>()) {
+        QString shown = l->text();
+        if (l->buddy())
+            shown.remove('&');
+        const QRect room = l->contentsRect();
+        const QFontMetrics fm(l->font());
+        EXPECT_LE(fm.horizontalAdvance(shown), room.width()) << l->text().toStdString();
+        EXPECT_LE(fm.height(), room.height()) << l->text().toStdString();
+    }
+    const QFontMetrics box(frm->cboAddress->font());
+    EXPECT_LE(box.horizontalAdvance("255.255.255.255 | localhost"), frm->cboAddress->lineEdit()->width());
+}
+
+TEST_F(Layout, TabOrderSkipsLabelsAndDisabledControls)
+{
+    showActive(*frm);
+    EXPECT_EQ(focused(*frm), frm->cboAddress);
+    // Centred up to the frame, whose size is not known before the first show.
+    const QPoint offCentre = frm->geometry().center() - frm->screen()->availableGeometry().center();
+    EXPECT_LE(std::abs(offCentre.x()), 8) << offCentre.x();
+    EXPECT_LE(std::abs(offCentre.y()), 40) << offCentre.y();
+
+    const QWidget* expected[] = {frm->cmdPing,     frm->hsc,         frm->cmdKeep,     frm->txtHost,
+                                 frm->txtIP,       frm->cmdSetData,  frm->cmdDeleteIP, frm->cmdSaveList,
+                                 frm->chkAutoSave, frm->txtRisult,   frm->cmdInfo,     frm->cboAddress};
+    for (const QWidget* w : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(focused(*frm), w) << w->metaObject()->className() << " " << w->toolTip().toStdString();
+    }
+
+    // Once the log holds a line, its two buttons join the round.
+    ping(0, 1);
+    frm->cmdSaveList->setFocus();
+    QTest::keyClick(frm->cmdSaveList, Qt::Key_Tab);
+    EXPECT_EQ(focused(*frm), frm->cmdClear);
+    QTest::keyClick(frm->cmdClear, Qt::Key_Tab);
+    EXPECT_EQ(focused(*frm), frm->cmdSave);
+}
+
+TEST_F(Layout, AccessKeysClickButtonsAndLabelsMoveTheFocus)
+{
+    showActive(*frm);
+    auto altClicks = [&](Qt::Key key, QAbstractButton* button) {
+        QSignalSpy clicked(button, &QAbstractButton::clicked);
+        QTest::keyClick(frm.get(), key, Qt::AltModifier);
+        return clicked.count() > 0 || clicked.wait(2000);
+    };
+    EXPECT_TRUE(altClicks(Qt::Key_P, frm->cmdPing));
+    EXPECT_EQ(fake.pingedAddresses.size(), 4u);
+    EXPECT_TRUE(altClicks(Qt::Key_S, frm->cmdSetData));
+    EXPECT_EQ(fake.inputPrompts.size(), 1);
+    EXPECT_TRUE(altClicks(Qt::Key_K, frm->cmdKeep));
+    EXPECT_TRUE(frm->Timer1->isActive());
+    EXPECT_TRUE(altClicks(Qt::Key_L, frm->cmdSaveList));
+    EXPECT_TRUE(altClicks(Qt::Key_C, frm->cmdClear));
+    EXPECT_TRUE(frm->logText().isEmpty());
+
+    const std::pair<Qt::Key, QWidget*> labels[] = {
+        {Qt::Key_R, frm->hsc}, {Qt::Key_H, frm->txtHost}, {Qt::Key_I, frm->txtIP}, {Qt::Key_B, frm->cmdSetData}};
+    for (const auto& [key, target] : labels) {
+        frm->cboAddress->setFocus();
+        QTest::keyClick(frm.get(), key, Qt::AltModifier);
+        EXPECT_EQ(focused(*frm), target) << target->metaObject()->className();
+    }
+    // "&b:" only moves the focus; the input box stays shut.
+    EXPECT_EQ(fake.inputPrompts.size(), 1);
+
+    // Two captions share D: it reaches one of them.
+    frm->txtHost->setFocus();
+    QTest::keyClick(frm.get(), Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(focused(*frm) == frm->cboAddress || focused(*frm) == frm->cmdDeleteIP);
+
+    // Last, since the about window takes the activation with it.
+    EXPECT_TRUE(altClicks(Qt::Key_F, frm->cmdInfo));
+    EXPECT_EQ(fake.modalShown, 1);
+}
+
+TEST_F(Layout, MeterPicturesShowTheirBarCount)
+{
+    const QColor red(255, 0, 0), yellow(255, 255, 0);
+    for (int bars = 0; bars <= 9; ++bars) {
+        const QImage img = meterImage(bars, 32);
+        ASSERT_EQ(img.size(), QSize(32, 32));
+        int redRows = 0;
+        for (int y = 3; y <= 28; ++y) {
+            const QColor c = img.pixelColor(16, y);
+            EXPECT_TRUE(c == red || c == yellow) << bars << " " << y;
+            redRows += c == red;
+        }
+        EXPECT_EQ(redRows, 2 * bars) << bars;
+        // Bars stack from the bottom of the field.
+        if (bars > 0) {
+            EXPECT_EQ(img.pixelColor(3, 28), red);
+        }
+        EXPECT_EQ(img.pixelColor(0, 0), QColor(Qt::white));
+        EXPECT_EQ(img.pixelColor(31, 31), QColor(Qt::black));
+    }
+    EXPECT_EQ(meterImage(9, 32).pixelColor(16, 3), red);
+    EXPECT_EQ(meterImage(8, 32).pixelColor(16, 3), yellow);
+
+    for (int size : {16, 32}) {
+        const QImage icon = programImage(size);
+        ASSERT_EQ(icon.size(), QSize(size, size));
+        EXPECT_EQ(icon.pixelColor(size / 2, size / 2), yellow);
+        EXPECT_EQ(icon.pixelColor(size / 4, size / 2), QColor(0, 255, 0));
+    }
+    for (int i = 0; i <= 10; ++i) {
+        EXPECT_FALSE(frm->imgIcon[i].pixmap(32, 32).isNull());
+        EXPECT_FALSE(frm->imgIcon[i].pixmap(16, 16).isNull());
+    }
+}
+
+TEST_F(Layout, IconFileIsTheProgramIcon)
+{
+    const QString file = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../app/vesk.png";
+    QImage saved(file);
+    ASSERT_FALSE(saved.isNull()) << file.toStdString();
+    saved = saved.convertToFormat(QImage::Format_ARGB32);
+    const QImage drawn = programImage(32).scaled(saved.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    EXPECT_EQ(saved, drawn);
+}

@@ -1,0 +1,120 @@
+// The small text rules: the numeric reading of the address check, trimming,
+// date and time, the length pattern and log file names.
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <cmath>
+
+#include "formats.h"
+#include "leadingNumber.h"
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStart)
+{
+    const std::pair<const char*, double> cases[] = {
+        {"192.168.0.1 | router", 192.168},
+        {"10.0.0.1.5", 10.0},
+        {"10.0.0.x", 10.0},
+        {"  10.0.0.1", 10.0},
+        {"1 2 3", 123},
+        {"\t1\n2", 12},
+        {"1\r2", 1},
+        {"+7", 7},
+        {"-7", -7},
+        {"- 7", -7},
+        {".5", 0.5},
+        {"3.", 3},
+        {"1.5.7", 1.5},
+        {"1e3", 1000},
+        {"1D2", 100},
+        {"2.5E-1x", 0.25},
+        {"1e", 1},
+        {"1e+", 1},
+        {"1ex", 1},
+        {"&H1F", 31},
+        {"&hff | x", 255},
+        {"&O17", 15},
+        {"& H 10", 16},
+        {"&H", 0},
+        {"&HG", 0},
+        {"&O8", 0},
+        {"&X1", 0},
+        {"localhost", 0},
+        {"0.0.0.0", 0},
+        {"", 0},
+        {"   ", 0},
+        {".", 0},
+        {"+", 0},
+        {"-.", 0},
+        {"|1.2.3.4", 0},
+        {"1,5", 1},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_DOUBLE_EQ(leadingNumber(QString::fromUtf8(text)), value) << text;
+}
+
+TEST(LeadingNumber, IgnoresTheLocaleAndSurvivesHugeExponents)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_DOUBLE_EQ(leadingNumber("1.5"), 1.5);
+    QLocale::setDefault(QLocale::c());
+    EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
+    EXPECT_GT(leadingNumber("1e999"), 0);
+    EXPECT_LT(leadingNumber("-1e999"), 0);
+    EXPECT_EQ(leadingNumber("1e-999"), 0);
+}
+
+TEST(Texts, TrimTakesBlanksOnly)
+{
+    EXPECT_EQ(trimBlanks("  a b  "), "a b");
+    EXPECT_EQ(trimBlanks("\ta\t"), "\ta\t");
+    EXPECT_EQ(trimBlanks("\r\n x \r\n"), "\r\n x \r\n");
+    EXPECT_EQ(trimBlanks("    "), "");
+}
+
+TEST(Texts, DateAndTimeWithoutZone)
+{
+    const QDateTime morning(QDate(2026, 12, 6), QTime(8, 15, 8));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    EXPECT_EQ(generalDateTime(morning), "06/12/2026 08:15:08");
+    EXPECT_EQ(generalDateTime(QDateTime(QDate(2026, 12, 6), QTime(0, 0))), "06/12/2026");
+    EXPECT_EQ(generalDateTime(QDateTime(QDate(2026, 12, 6), QTime(0, 0, 0, 500))), "06/12/2026");
+    EXPECT_EQ(generalDateTime(QDateTime(QDate(2026, 12, 6), QTime(12, 0))), "06/12/2026 12:00:00");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(generalDateTime(morning), "06.12.26 08:15:08");
+    QLocale::setDefault(QLocale::c());
+
+    EXPECT_EQ(withoutTimeZone("h:mm:ss AP t"), "h:mm:ss AP");
+    EXPECT_EQ(withoutTimeZone("HH:mm:ss t"), "HH:mm:ss");
+    EXPECT_EQ(withoutTimeZone("t HH:mm"), "HH:mm");
+    EXPECT_EQ(withoutTimeZone("HH 'at' mm tttt"), "HH 'at' mm");
+}
+
+TEST(Texts, LengthPatternGroupsAndPads)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(lengthCaption(0), "000");
+    EXPECT_EQ(lengthCaption(7), "007");
+    EXPECT_EQ(lengthCaption(10), "010");
+    EXPECT_EQ(lengthCaption(950), "950");
+    EXPECT_EQ(lengthCaption(1234), "1,234");
+    EXPECT_EQ(lengthCaption(32000), "32,000");
+    EXPECT_EQ(lengthCaption(1234567890), "1,234,567,890");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(lengthCaption(32100), "32.100");
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(Texts, LogFileNamesHaveNoLeadingZeros)
+{
+    EXPECT_EQ(logFileName(QDateTime(QDate(2026, 12, 6), QTime(8, 5, 59))), "vesk_2026-12-6_8-5.txt");
+    EXPECT_EQ(logFileName(QDateTime(QDate(2026, 12, 31), QTime(23, 59))), "vesk_2026-12-31_23-59.txt");
+    EXPECT_EQ(logFileName(QDateTime(QDate(2027, 1, 1), QTime(0, 0))), "vesk_2027-1-1_0-0.txt");
+    EXPECT_EQ(logFileName(QDateTime(QDate(2026, 12, 6), QTime(8, 5)), 2), "vesk_2026-12-6_8-5_2.txt");
+    EXPECT_EQ(logFileName(QDateTime(QDate(2026, 12, 6), QTime(8, 5)), 13), "vesk_2026-12-6_8-5_13.txt");
+}
+
+TEST(Texts, SingleByteImage)
+{
+    EXPECT_EQ(singleByteImage(QString::fromUtf8("a\u00e9\u00ff\u0100\U0001F600\r\n")), QByteArray("a\xe9\xff??\r\n"));
+    EXPECT_EQ(characterCount(QString::fromUtf8("a\u00e9\U0001F600")), 3);
+}
