@@ -1,16 +1,19 @@
 #include "frmPing.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -22,6 +25,7 @@
 #include "basVesk.h"
 #include "formats.h"
 #include "frmInfo.h"
+#include "ipList.h"
 #include "leadingNumber.h"
 #include "outside.h"
 #include "pictures.h"
@@ -78,6 +82,26 @@ std::int64_t floorDivide(std::int64_t sum, std::int64_t count)
         --q;
     return q;
 }
+
+// The hourglass for the whole application while a handler waits; taken
+// down in every outcome, and early when a message box is about to show, so
+// that the box does not look like part of the wait.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { end(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+    void end()
+    {
+        if (on_)
+            QApplication::restoreOverrideCursor();
+        on_ = false;
+    }
+
+private:
+    bool on_ = true;
+};
 
 }  // namespace
 
@@ -148,6 +172,11 @@ void frmPing::createControls()
     // completion rewrites what the user types.
     cboAddress->setInsertPolicy(QComboBox::NoInsert);
     cboAddress->setCompleter(nullptr);
+    // Every entry is one line in one font, so the drop-down list need not
+    // measure each row before it opens: for 100,000 entries that took a
+    // quarter of a second per opening.
+    if (auto* rows = qobject_cast<QListView*>(cboAddress->view()))
+        rows->setUniformItemSizes(true);
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = font();
     bold.setBold(true);
@@ -236,19 +265,53 @@ void frmPing::connectHandlers()
     connect(cmdInfo, &QPushButton::clicked, this, &frmPing::cmdInfo_Click);
     connect(cboAddress, &QComboBox::editTextChanged, this, &frmPing::cboAddress_Change);
     connect(cboAddress, &QComboBox::activated, this, &frmPing::cboAddress_Click);
+    connect(cmdAdd2list, &QPushButton::clicked, this, &frmPing::cmdAdd2list_Click);
+    connect(cmdDeleteIP, &QPushButton::clicked, this, &frmPing::cmdDeleteIP_Click);
+    connect(cmdSaveList, &QPushButton::clicked, this, &frmPing::cmdSaveList_Click);
+    connect(cmdHost2ip, &QPushButton::clicked, this, &frmPing::cmdHost2ip_Click);
+    connect(txtHost, &QLineEdit::textChanged, this, &frmPing::txtHost_Change);
+    connect(txtIP, &QLineEdit::textChanged, this, &frmPing::txtIP_Change);
+    // Enter calls the handler itself rather than clicking the button, so it
+    // works while the button is disabled: Enter in a blank address field is
+    // told that the address is missing.
+    connect(txtHost, &QLineEdit::returnPressed, this, &frmPing::cmdHost2ip_Click);
+    connect(txtIP, &QLineEdit::returnPressed, this, &frmPing::cmdAdd2list_Click);
     lblAvg->installEventFilter(this);
+    txtHost->installEventFilter(this);
+    txtIP->installEventFilter(this);
 }
 
 // ------------------------------------------------------------- start-up ---
 
 void frmPing::Form_Load()
 {
-    // The address list file is read into the box here, before the box shows
-    // its first entry.
+    // A UTF-8 path, as every path handed to the system on Linux.
+    sIpFile = (outside_.programFolder() + QStringLiteral("/vesk_ip.ini")).toStdString();
+    loadIpList();
     showFirstEntry();
+    // Setting the box to the text it already shows runs no CleanAll: Qt
+    // reports no change then, and neither does this window. At start the
+    // box may already show its first entry (the empty text it starts with,
+    // or the first item QComboBox was given), so the buttons that CleanAll
+    // sets are set here in any case: a blank first entry must not leave
+    // "single ping" enabled.
+    enableAddressButtons();
     setDefaultPingData();
     // The caption of cmdKeep and the timer's interval follow hsc from the start.
     hsc_Change();
+}
+
+void frmPing::loadIpList()
+{
+    IpListLoad load = LoadIpList(ipFilePath());
+    // A file that cannot be read is told and left as it is: the box starts
+    // empty, gets the default entry, and nothing is written until a save.
+    if (!load.error.isEmpty())
+        outside_.message(this, load.error);
+    SortIpList(load.entries);
+    // All rows in one insertion: an insert per line at its sorted place
+    // would move the rows behind it every time, quadratic in the lines.
+    cboAddress->addItems(load.entries);
 }
 
 void frmPing::showFirstEntry()
@@ -262,12 +325,51 @@ void frmPing::showFirstEntry()
 
 void frmPing::addEntry(const QString& entry)
 {
-    // Ascending, ignoring case; an equal entry goes after those already there.
-    int at = 0;
-    while (at < cboAddress->count() && QString::compare(cboAddress->itemText(at), entry, Qt::CaseInsensitive) <= 0)
-        ++at;
-    cboAddress->insertItem(at, entry);
+    // The items are sorted: a binary search in the order of ipList.h finds
+    // the place behind every entry that is not greater, so a duplicate
+    // joins its twins at their end.
+    int low = 0;
+    int high = cboAddress->count();
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (IpListLess(entry, cboAddress->itemText(mid)))
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    // The first item put into an empty box becomes its text; an added
+    // entry never changes the text the user sees.
+    const QString text = cboAddress->currentText();
+    QScopedValueRollback quiet(boxQuiet_, true);
+    cboAddress->insertItem(low, entry);
+    if (cboAddress->currentText() != text)
+        cboAddress->setEditText(text);
 }
+
+void frmPing::removeEntries(const QString& entry)
+{
+    // Twins that differ only in case may stand between exact twins, so the
+    // whole list is looked at, from the end so that the indexes hold.
+    const QString text = cboAddress->currentText();
+    QScopedValueRollback quiet(boxQuiet_, true);
+    for (int i = cboAddress->count() - 1; i >= 0; --i)
+        if (cboAddress->itemText(i) == entry)
+            cboAddress->removeItem(i);
+    // Removing the item the box points at makes QComboBox show another one.
+    if (cboAddress->currentText() != text)
+        cboAddress->setEditText(text);
+}
+
+QStringList frmPing::entries() const
+{
+    QStringList list;
+    list.reserve(cboAddress->count());
+    for (int i = 0; i < cboAddress->count(); ++i)
+        list << cboAddress->itemText(i);
+    return list;
+}
+
+QString frmPing::ipFilePath() const { return QString::fromStdString(sIpFile); }
 
 void frmPing::setDefaultPingData()
 {
@@ -450,14 +552,42 @@ bool frmPing::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lblAvg && event->type() == QEvent::MouseMove)
         lblAvg_MouseMove();
+    if ((watched == txtHost || watched == txtIP) && event->type() == QEvent::FocusIn) {
+        // The field takes its focus first, since QLineEdit sets the
+        // selection itself on focus (all of it for Tab, none for other
+        // reasons); the selection made after it is the one that stays. A
+        // mouse click still puts the caret where it points, as the press
+        // comes after the focus.
+        watched->event(event);
+        if (watched == txtHost)
+            txtHost_GotFocus();
+        else
+            txtIP_GotFocus();
+        return true;
+    }
+    if (watched == txtHost && event->type() == QEvent::FocusOut) {
+        // Another window coming to the front, or the field's own context
+        // menu, is no leaving of the field: the focus comes back to it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            txtHost_LostFocus();
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------- address box ---
 
-void frmPing::cboAddress_Change() { CleanAll(); }
+void frmPing::cboAddress_Change()
+{
+    if (!boxQuiet_)
+        CleanAll();
+}
 
-void frmPing::cboAddress_Click() { CleanAll(); }
+void frmPing::cboAddress_Click()
+{
+    if (!boxQuiet_)
+        CleanAll();
+}
 
 void frmPing::CleanAll()
 {
@@ -467,10 +597,114 @@ void frmPing::CleanAll()
     lPingTot = 0;
     lMsTot = 0;
     setLogText(QString());
+    enableAddressButtons();
+}
+
+void frmPing::enableAddressButtons()
+{
     const bool address = !trimBlanks(cboAddress->currentText()).isEmpty();
     cmdPing->setEnabled(address);
     cmdKeep->setEnabled(address);
     cmdDeleteIP->setEnabled(address);
+}
+
+void frmPing::cmdAdd2list_Click()
+{
+    const QString ip = txtIP->text();
+    const QString address = trimBlanks(ip);
+    if (address.isEmpty() || ip == QLatin1String("[invalid host]")) {
+        outside_.message(this, QStringLiteral("ip field is mandatory !"));
+        return;
+    }
+    QString entry = address;
+    if (!trimBlanks(txtHost->text()).isEmpty())
+        entry += QStringLiteral(" | ") + txtHost->text();
+    addEntry(entry);
+    txtHost->setText(QString());
+    txtIP->setText(QString());
+}
+
+void frmPing::cmdDeleteIP_Click()
+{
+    const QString box = cboAddress->currentText();
+    if (box.isEmpty())
+        return;
+    if (outside_.askYesNoCancel(this, QStringLiteral("delete ?\r\n") + box) != Outside::Answer::Yes)
+        return;
+    QStringList kept = entries();
+    kept.removeAll(box);
+    const QString error = WriteIpListFile(ipFilePath(), kept);
+    if (!error.isEmpty()) {
+        // The old file is whole and the list keeps the entry: nothing is lost.
+        outside_.message(this, error);
+        return;
+    }
+    // Left in the list, the entry would go back into the file with the
+    // next save, and the deletion would be undone without a word.
+    removeEntries(box);
+    outside_.message(this, QStringLiteral("list saved -- selected ip purged from list"));
+}
+
+void frmPing::cmdSaveList_Click() { SaveIpList(); }
+
+void frmPing::SaveIpList()
+{
+    const QStringList list = entries();
+    const QString error = WriteIpListFile(ipFilePath(), list);
+    if (!error.isEmpty()) {
+        outside_.message(this, error);
+        return;
+    }
+    outside_.message(this, QStringLiteral("saved ") + QString::number(list.size()) + QStringLiteral(" item(s) in list"));
+}
+
+// ------------------------------------------------ host and address fields ---
+
+void frmPing::txtHost_Change() { cmdHost2ip->setEnabled(!trimBlanks(txtHost->text()).isEmpty()); }
+
+void frmPing::txtIP_Change() { cmdAdd2list->setEnabled(!trimBlanks(txtIP->text()).isEmpty()); }
+
+void frmPing::Evidenzia(QLineEdit* box)
+{
+    if (!box->text().isEmpty())
+        box->setSelection(0, box->text().size());
+}
+
+void frmPing::txtHost_GotFocus() { Evidenzia(txtHost); }
+
+void frmPing::txtIP_GotFocus() { Evidenzia(txtIP); }
+
+void frmPing::txtHost_LostFocus()
+{
+    const QString text = txtHost->text();
+    if (trimBlanks(text).isEmpty())
+        return;
+    // setText also clears the undo history; only a real change is worth that.
+    const QString lower = text.toLower();
+    if (lower != text)
+        txtHost->setText(lower);
+}
+
+void frmPing::cmdHost2ip_Click()
+{
+    if (lookingUp_)
+        return;
+    QScopedValueRollback busy(lookingUp_, true);
+    txtIP->setText(QString());
+    // The emptied field is drawn now, before the wait.
+    QCoreApplication::processEvents();
+    BusyCursor hourglass;
+    if (!outside_.startSocketsQuiet()) {
+        hourglass.end();
+        outside_.message(this, QStringLiteral("sorry, cant resolve address"));
+        return;
+    }
+    // The name as typed, blanks and case included; UTF-8 is how names reach
+    // the resolver on Linux.
+    txtIP->setText(QString::fromStdString(outside_.hostToIp(txtHost->text().toStdString())));
+    const SocketNotice stopped = outside_.stopSockets();
+    hourglass.end();
+    tell(stopped.message, stopped.exclamation);
 }
 
 // ---------------------------------------------------------- data string ---

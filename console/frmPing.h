@@ -13,10 +13,15 @@
 //
 // The controls are public members named as in the layout table, so that
 // tests can reach them; only the window's own handlers change them.
+//
+// The address list lives in cboAddress, sorted as ipList.h orders it; the
+// file vesk_ip.ini beside the program is read at start (Form_Load) and
+// written whole by save and delete, always through ipList.h.
 #pragma once
 
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -104,6 +109,12 @@ private slots:
     void cmdInfo_Click();
     void cboAddress_Change();
     void cboAddress_Click();
+    void cmdAdd2list_Click();
+    void cmdDeleteIP_Click();
+    void cmdSaveList_Click();
+    void txtHost_Change();
+    void txtIP_Change();
+    void cmdHost2ip_Click();
 
 private:
     enum class Saved { Nothing, Written, Failed };
@@ -113,10 +124,22 @@ private:
     void connectHandlers();
     void Form_Load();
 
-    // ---- start-up
+    // ---- start-up and the address list
+    void loadIpList();
     void showFirstEntry();
     void addEntry(const QString& entry);
+    void removeEntries(const QString& entry);
+    QStringList entries() const;
+    void enableAddressButtons();
+    void SaveIpList();
+    QString ipFilePath() const;
     void setDefaultPingData();
+
+    // ---- host and address fields
+    void Evidenzia(QLineEdit* box);
+    void txtHost_GotFocus();
+    void txtIP_GotFocus();
+    void txtHost_LostFocus();
 
     // ---- ping run and totals
     void UpdateTotals();
@@ -142,6 +165,13 @@ private:
     // where it stopped.
     int infoCounter_ = 0;
     bool pinging_ = false;
+    // Set while the program rearranges the box's list: QComboBox rewrites
+    // its text when the item it points at goes away or when the first item
+    // arrives, and such a passing change is no change of the user's.
+    bool boxQuiet_ = false;
+    // The look-up lets waiting events run before it blocks; a second click
+    // or Enter among them must not start a look-up inside the look-up.
+    bool lookingUp_ = false;
     bool shownOnce_ = false;
     bool socketProblemShown_ = false;
     // An autosave failure is told once, until a save succeeds again.

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -43,6 +44,10 @@ public:
     std::function<void()> duringMessage;
     // Runs while a modal dialog is "open"; the dialog is closed afterwards.
     std::function<void(QDialog*)> duringModal;
+    // Shows modal dialogs with QDialog::exec, as the real program does:
+    // duringModal then runs inside the dialog's own event loop, and the
+    // dialog is closed after it unless it closed itself.
+    bool execModal = false;
 
     void message(QWidget*, const QString& text, bool exclamation) override
     {
@@ -83,6 +88,15 @@ public:
     int showModal(QDialog* dialog) override
     {
         ++modalShown;
+        if (execModal) {
+            QTimer::singleShot(0, dialog, [this, dialog] {
+                if (duringModal)
+                    duringModal(dialog);
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+            return dialog->exec();
+        }
         dialog->open();
         if (duringModal)
             duringModal(dialog);

@@ -1,0 +1,396 @@
+// The address list through the main window: start-up with vesk_ip.ini, the
+// box's sorted list, add, delete and save, and files that cannot be read
+// or written.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <algorithm>
+#include <unistd.h>
+
+#include "console_window.h"
+#include "ipList.h"
+
+using basVesk::IP_SUCCESS;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+}  // namespace
+
+class List : public WindowTest {
+protected:
+    QString listPath() const { return folder.filePath("vesk_ip.ini"); }
+
+    // Starts a fresh window over a list file holding bytes.
+    void start(const QByteArray& bytes)
+    {
+        writeFile(listPath(), bytes);
+        restart();
+    }
+    void restart()
+    {
+        frm.reset();
+        frm = std::make_unique<frmPing>(fake);
+    }
+
+    QStringList items() const
+    {
+        QStringList list;
+        for (int i = 0; i < frm->cboAddress->count(); ++i)
+            list << frm->cboAddress->itemText(i);
+        return list;
+    }
+    QString box() const { return frm->cboAddress->currentText(); }
+    bool addressButtons() const
+    {
+        const bool on = frm->cmdPing->isEnabled();
+        EXPECT_EQ(frm->cmdKeep->isEnabled(), on);
+        EXPECT_EQ(frm->cmdDeleteIP->isEnabled(), on);
+        return on;
+    }
+    void add(const QString& ip, const QString& host = QString())
+    {
+        frm->txtHost->setText(host);
+        frm->txtIP->setText(ip);
+        // Enter in the address field: it runs the handler even while the
+        // button is disabled.
+        emit frm->txtIP->returnPressed();
+    }
+    void save() { frm->cmdSaveList->click(); }
+    void remove(Outside::Answer answer)
+    {
+        fake.answers.push_back(answer);
+        frm->cmdDeleteIP->click();
+    }
+};
+
+// ------------------------------------------------------------- start-up ---
+
+TEST_F(List, NoFileOrEmptyFileShowsTheDefaultAndWritesNothing)
+{
+    EXPECT_EQ(items(), QStringList{frmPing::kDefaultEntry});
+    EXPECT_EQ(box(), frmPing::kDefaultEntry);
+    EXPECT_TRUE(addressButtons());
+    EXPECT_FALSE(QFileInfo::exists(listPath()));
+    EXPECT_EQ(QString::fromStdString(basVesk::sIpFile), folder.path() + "/vesk_ip.ini");
+
+    start("");
+    EXPECT_EQ(items(), QStringList{frmPing::kDefaultEntry});
+    EXPECT_EQ(box(), frmPing::kDefaultEntry);
+    EXPECT_TRUE(addressButtons());
+    EXPECT_EQ(readFile(listPath()), QByteArray());
+    EXPECT_TRUE(fake.messages.isEmpty());
+}
+
+TEST_F(List, FileIsSortedAsTextIgnoringCaseAndShowsItsFirstEntry)
+{
+    start("192.168.0.1\r\n10.0.0.2 | router\r\n");
+    EXPECT_EQ(items(), (QStringList{"10.0.0.2 | router", "192.168.0.1"}));
+    EXPECT_EQ(box(), "10.0.0.2 | router");
+    EXPECT_TRUE(addressButtons());
+    save();
+    EXPECT_EQ(readFile(listPath()), QByteArray("10.0.0.2 | router\r\n192.168.0.1\r\n"));
+
+    start("9.9.9.9\r\n10.0.0.1\r\n");
+    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "9.9.9.9"}));
+
+    // Case is ignored; entries equal but for case keep the file's order.
+    start("beta\r\nAlpha\r\nzed\r\nalpha\r\nBeta\r\n");
+    EXPECT_EQ(items(), (QStringList{"Alpha", "alpha", "beta", "Beta", "zed"}));
+    EXPECT_EQ(box(), "Alpha");
+}
+
+TEST_F(List, EmptyLineSortsFirstAndLeavesTheButtonsDisabled)
+{
+    start("9.9.9.9\r\n\r\n1.1.1.1");
+    EXPECT_EQ(items(), (QStringList{"", "1.1.1.1", frmPing::kDefaultEntry, "9.9.9.9"}));
+    EXPECT_EQ(box(), "");
+    // The box showed the empty text before start-up too: no change, yet
+    // the buttons follow the empty text.
+    EXPECT_FALSE(addressButtons());
+
+    start("   \r\n10.0.0.1\r\n");
+    EXPECT_EQ(items(), (QStringList{"   ", "10.0.0.1", frmPing::kDefaultEntry}));
+    EXPECT_EQ(box(), "   ");
+    EXPECT_FALSE(addressButtons());
+}
+
+TEST_F(List, BlanksAndAnUnendedLastLineStayAsTheyAre)
+{
+    start("10.0.0.2\t\r\n  10.0.0.1 | a \r\n10.0.0.3 ");
+    EXPECT_EQ(items(), (QStringList{"  10.0.0.1 | a ", "10.0.0.2\t", "10.0.0.3 "}));
+    EXPECT_EQ(box(), "  10.0.0.1 | a ");
+    save();
+    EXPECT_EQ(readFile(listPath()), QByteArray("  10.0.0.1 | a \r\n10.0.0.2\t\r\n10.0.0.3 \r\n"));
+}
+
+TEST_F(List, LoneCrAndLoneLfEndLinesToo)
+{
+    start("10.0.0.3\r10.0.0.1\r10.0.0.2\r");
+    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
+    start("10.0.0.3\n10.0.0.1\n10.0.0.2");
+    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
+    // CR LF is one line end; LF CR is two.
+    start("10.0.0.2\r\n10.0.0.1\n\r");
+    EXPECT_EQ(items(), (QStringList{"", "10.0.0.1", "10.0.0.2", frmPing::kDefaultEntry}));
+    save();
+    EXPECT_EQ(readFile(listPath()), "\r\n10.0.0.1\r\n10.0.0.2\r\n" + frmPing::kDefaultEntry.toLatin1() + "\r\n");
+}
+
+TEST_F(List, HighBytesSurviveLoadAndSave)
+{
+    QByteArray high;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        high += char(b);
+    const QByteArray file = "10.0.0.1 | " + high + "\r\n10.0.0.2\r\n";
+    start(file);
+    EXPECT_EQ(box(), "10.0.0.1 | " + QString::fromLatin1(high));
+    save();
+    EXPECT_EQ(readFile(listPath()), file);
+
+    // A character that Latin-1 holds is written as its one byte.
+    add("10.0.0.3", QString::fromUtf8("caf\u00e9"));
+    save();
+    EXPECT_EQ(readFile(listPath()), file + "10.0.0.3 | caf\xe9\r\n");
+}
+
+TEST_F(List, HundredThousandLinesLoadSorted)
+{
+    QByteArray file;
+    QStringList lines;
+    for (int i = 0; i < 100000; ++i) {
+        const int n = int((i * 7919LL) % 100000);  // a fixed shuffle
+        QByteArray line = QByteArray::number(n % 256) + "." + QByteArray::number(n / 256) + ".0.1";
+        if (i % 3 == 0)
+            line += " | Host" + QByteArray::number(n);
+        lines << QString::fromLatin1(line);
+        file += line + ((i % 2) ? "\r\n" : "\n");
+    }
+    start(file);
+    const QStringList shown = items();
+    ASSERT_EQ(shown.size(), 100000);
+    EXPECT_TRUE(std::is_sorted(shown.cbegin(), shown.cend(), IpListLess));
+    EXPECT_EQ(box(), shown.first());
+    QStringList a = shown, b = lines;
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    EXPECT_EQ(a, b);
+
+    // Adding keeps the order without a sort of the whole list.
+    add("0.0.0.0");
+    add("99.99.99.99");
+    EXPECT_EQ(frm->cboAddress->itemText(0), "0.0.0.0");
+    EXPECT_EQ(frm->cboAddress->itemText(frm->cboAddress->count() - 1), "99.99.99.99");
+}
+
+// ---------------------------------------------------------------- add ---
+
+TEST_F(List, AddTakesTheTrimmedAddressAndTheHostAsTyped)
+{
+    start("10.0.0.9\r\n");
+    ping(IP_SUCCESS, 3);
+    const QString log = frm->logText();
+
+    add("  10.0.0.5 ");
+    add("10.0.0.5", "gateway");
+    add("10.0.0.5", " gateway");
+    add("10.0.0.10", "   ");
+    // Text order: a blank comes before a letter.
+    EXPECT_EQ(items(), (QStringList{"10.0.0.10", "10.0.0.5", "10.0.0.5 |  gateway", "10.0.0.5 | gateway", "10.0.0.9"}));
+
+    // The box text, the log and the file stay; the fields are emptied.
+    EXPECT_EQ(box(), "10.0.0.9");
+    EXPECT_EQ(frm->logText(), log);
+    EXPECT_EQ(readFile(listPath()), QByteArray("10.0.0.9\r\n"));
+    EXPECT_TRUE(frm->txtIP->text().isEmpty());
+    EXPECT_TRUE(frm->txtHost->text().isEmpty());
+    EXPECT_FALSE(frm->cmdAdd2list->isEnabled());
+    EXPECT_FALSE(frm->cmdHost2ip->isEnabled());
+    EXPECT_TRUE(fake.messages.isEmpty());
+}
+
+TEST_F(List, AddRefusesABlankAddressAndTheInvalidHostMark)
+{
+    for (const QString ip : {"", "   ", "[invalid host]"}) {
+        add(ip, "host");
+        EXPECT_EQ(fake.messages.value(0), "ip field is mandatory !") << ip.toStdString();
+        EXPECT_EQ(fake.exclamations, std::vector<bool>{false});
+        EXPECT_EQ(frm->txtIP->text(), ip);
+        EXPECT_EQ(frm->txtHost->text(), "host");
+        EXPECT_EQ(items(), QStringList{frmPing::kDefaultEntry});
+        fake.messages.clear();
+        fake.exclamations.clear();
+    }
+    // Only the exact text is the mark.
+    add(" [invalid host]");
+    EXPECT_TRUE(fake.messages.isEmpty());
+    EXPECT_EQ(items(), (QStringList{frmPing::kDefaultEntry, "[invalid host]"}));
+}
+
+// ------------------------------------------------------- save and delete ---
+
+TEST_F(List, SaveWritesEveryEntryAndCountsThem)
+{
+    start("10.0.0.1\r\n10.0.0.1\r\n");
+    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "10.0.0.1"}));
+    add("10.0.0.1");
+    add("1.0.0.1", "One");
+    save();
+    EXPECT_EQ(fake.messages, QStringList{"saved 4 item(s) in list"});
+    EXPECT_EQ(readFile(listPath()), QByteArray("1.0.0.1 | One\r\n10.0.0.1\r\n10.0.0.1\r\n10.0.0.1\r\n"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"vesk_ip.ini"});
+}
+
+TEST_F(List, DeleteAsksAndPurgesEveryCopyFromFileAndList)
+{
+    start("10.0.0.2\r\n10.0.0.1\r\n10.0.0.1\r\n");
+    ASSERT_EQ(box(), "10.0.0.1");
+    ping(IP_SUCCESS, 3);
+    const QString log = frm->logText();
+
+    remove(Outside::Answer::No);
+    remove(Outside::Answer::Cancel);
+    EXPECT_EQ(fake.questions, QStringList(2, "delete ?\r\n10.0.0.1"));
+    EXPECT_EQ(readFile(listPath()), QByteArray("10.0.0.2\r\n10.0.0.1\r\n10.0.0.1\r\n"));
+    EXPECT_EQ(items().size(), 3);
+    EXPECT_TRUE(fake.messages.isEmpty());
+
+    remove(Outside::Answer::Yes);
+    EXPECT_EQ(fake.messages, QStringList{"list saved -- selected ip purged from list"});
+    EXPECT_EQ(readFile(listPath()), QByteArray("10.0.0.2\r\n"));
+    EXPECT_EQ(items(), QStringList{"10.0.0.2"});
+    // The box keeps its text, and no change of it was seen: the count and
+    // the log go on.
+    EXPECT_EQ(box(), "10.0.0.1");
+    EXPECT_EQ(frm->logText(), log);
+    EXPECT_EQ(basVesk::lPingTot, 1);
+
+    // A later save does not bring the deleted entry back.
+    save();
+    EXPECT_EQ(readFile(listPath()), QByteArray("10.0.0.2\r\n"));
+}
+
+TEST_F(List, DeleteMatchesTheWholeTextWithCase)
+{
+    start("Host\r\nhost\r\nhost \r\n");
+    add("10.0.0.1");
+    setBox("host");
+    remove(Outside::Answer::Yes);
+    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "Host", "host "}));
+    EXPECT_EQ(readFile(listPath()), QByteArray("10.0.0.1\r\nHost\r\nhost \r\n"));
+
+    // A text that is no entry: everything is written, the same message.
+    setBox("nowhere");
+    remove(Outside::Answer::Yes);
+    EXPECT_EQ(items().size(), 3);
+    EXPECT_EQ(fake.messages.last(), "list saved -- selected ip purged from list");
+
+    // An empty box asks nothing, even with the button's handler called.
+    setBox("");
+    QMetaObject::invokeMethod(frm.get(), "cmdDeleteIP_Click");
+    EXPECT_EQ(fake.questions.size(), 2);
+}
+
+TEST_F(List, DeletingTheLastEntryLeavesAnEmptyListThatTakesNewOnes)
+{
+    start("10.0.0.1\r\n");
+    ping(IP_SUCCESS, 3);
+    remove(Outside::Answer::Yes);
+    EXPECT_EQ(readFile(listPath()), QByteArray());
+    EXPECT_TRUE(items().isEmpty());
+    EXPECT_EQ(box(), "10.0.0.1");
+
+    // The first item of an empty QComboBox would become its text.
+    add("10.0.0.7");
+    EXPECT_EQ(items(), QStringList{"10.0.0.7"});
+    EXPECT_EQ(box(), "10.0.0.1");
+    EXPECT_EQ(basVesk::lPingTot, 1);
+    EXPECT_FALSE(frm->logText().isEmpty());
+    save();
+    EXPECT_EQ(fake.messages.last(), "saved 1 item(s) in list");
+}
+
+TEST_F(List, SettingTheTextItShowsRunsNoReset)
+{
+    start("10.0.0.1\r\n");
+    ping(IP_SUCCESS, 3);
+    setBox("10.0.0.1");
+    EXPECT_FALSE(frm->logText().isEmpty());
+    EXPECT_EQ(basVesk::lPingTot, 1);
+}
+
+// -------------------------------------------------------------- failures ---
+
+TEST_F(List, FailedWritesKeepTheListAndTellThePath)
+{
+    // A folder where the file should be: it reads as no list at start.
+    ASSERT_TRUE(QDir(folder.path()).mkdir("vesk_ip.ini"));
+    restart();
+    EXPECT_TRUE(fake.messages.isEmpty());
+    add("10.0.0.1");
+    save();
+    ASSERT_EQ(fake.messages.size(), 1);
+    EXPECT_TRUE(fake.messages[0].contains(listPath())) << fake.messages[0].toStdString();
+    EXPECT_FALSE(fake.messages[0].contains("saved"));
+
+    setBox("10.0.0.1");
+    remove(Outside::Answer::Yes);
+    ASSERT_EQ(fake.messages.size(), 2);
+    EXPECT_TRUE(fake.messages[1].contains(listPath()));
+    EXPECT_EQ(items(), (QStringList{"10.0.0.1", frmPing::kDefaultEntry}));
+    EXPECT_TRUE(QFileInfo(listPath()).isDir());
+
+    // The program's folder is a plain file.
+    const QString plain = folder.filePath("plain");
+    writeFile(plain, "keep");
+    fake.folder = plain;
+    fake.messages.clear();
+    restart();
+    EXPECT_TRUE(fake.messages.isEmpty());
+    save();
+    ASSERT_EQ(fake.messages.size(), 1);
+    EXPECT_TRUE(fake.messages[0].contains(plain + "/vesk_ip.ini"));
+    EXPECT_EQ(readFile(plain), QByteArray("keep"));
+}
+
+TEST_F(List, UnreadableFileIsToldAndLeftAlone)
+{
+    const QByteArray file = "10.0.0.1\r\n";
+    writeFile(listPath(), file);
+    // The folder stays searchable, so the file is still seen as a file; the
+    // group counts too, since seteuid keeps root's group.
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                                                         QFileDevice::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(listPath(), {}));
+    // Root reads whatever the mode says; another effective user for the
+    // start-up makes the mode count, and root is taken back after it.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(seteuid(65534), 0);
+    }
+    restart();
+    if (root) {
+        ASSERT_EQ(seteuid(0), 0);
+    }
+    ASSERT_EQ(fake.messages.size(), 1);
+    EXPECT_TRUE(fake.messages[0].contains(listPath())) << fake.messages[0].toStdString();
+    EXPECT_EQ(items(), QStringList{frmPing::kDefaultEntry});
+    EXPECT_EQ(box(), frmPing::kDefaultEntry);
+    EXPECT_TRUE(addressButtons());
+    ASSERT_TRUE(QFile::setPermissions(listPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(readFile(listPath()), file);
+}
