@@ -16,6 +16,7 @@ std::int64_t lPingTot = 0;
 std::int64_t lTimeOut = 0;
 std::int64_t lPingOk = 0;
 std::int64_t lMsTot = 0;
+int iEchoTimeoutMs = kEchoTimeoutMs;
 std::int32_t lLastMs = 0;
 std::string sIpFile;
 std::string sLogFile;
@@ -247,7 +248,7 @@ void PingAddress(const std::string& address, EchoReply& reply)
                                   static_cast<std::uint8_t>(v >> 24)};
     const auto* data = reinterpret_cast<const std::uint8_t*>(image.data());
     const backend::EchoOutcome outcome = backend::EchoExchange(
-        destination, {data, image.size()}, std::chrono::milliseconds(kEchoTimeoutMs));
+        destination, {data, image.size()}, std::chrono::milliseconds(iEchoTimeoutMs));
 
     gLastKind = outcome.kind;
     if (outcome.kind != backend::SocketKind::None)

@@ -60,13 +60,17 @@ inline constexpr std::int32_t IP_SOURCE_QUENCH = 11016;
 inline constexpr std::int32_t IP_BAD_DESTINATION = 11018;
 inline constexpr std::int32_t IP_GENERAL_FAILURE = 11050;
 
-// How long one exchange waits for its answer.
+// How long one exchange waits for its answer unless told otherwise, and
+// the longest wait that may be set.
 inline constexpr int kEchoTimeoutMs = 200;
+inline constexpr int kEchoTimeoutMaxMs = 5000;
+// The wait PingAddress uses, 1 to kEchoTimeoutMaxMs; set once at start.
+extern int iEchoTimeoutMs;
 // Room for the echoed data in a reply; a longer payload cannot come back.
 inline constexpr int kReplyDataArea = 250;
 
 // One ICMP echo exchange with the dotted address: sends sPingData, waits at
-// most 200 ms and fills reply. A text that IpTextToAddr cannot convert, and
+// most iEchoTimeoutMs and fills reply. A text that IpTextToAddr cannot convert, and
 // the address 0.0.0.0, send nothing and give IP_BAD_DESTINATION.
 // sPingData is written back as its single-byte image.
 void PingAddress(const std::string& address, EchoReply& reply);
