@@ -305,10 +305,9 @@ SocketNotice CheckSocketsCleanup(int result)
     return {false, "Windows Sockets error " + std::to_string(result) + " occurred in Cleanup.", true};
 }
 
-// Linux sockets need no library start-up: nothing can fail here.
-SocketNotice StartSockets() { return CheckSocketsStartup(SocketsReport{}); }
-bool StartSocketsQuiet() { return true; }
-SocketNotice StopSockets() { return CheckSocketsCleanup(0); }
+SocketNotice StartSockets() { return CheckSocketsStartup(backend::StartSocketLayer()); }
+bool StartSocketsQuiet() { return backend::StartSocketLayer().startupResult == 0; }
+SocketNotice StopSockets() { return CheckSocketsCleanup(backend::StopSocketLayer()); }
 
 // ------------------------------------------------------------ name lookup --
 

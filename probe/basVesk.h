@@ -116,7 +116,9 @@ SocketNotice CheckSocketsStartup(const SocketsReport& report);
 // The check that StopSockets makes on the cleanup call's result.
 SocketNotice CheckSocketsCleanup(int result);
 
-// Linux needs no socket library start-up: these succeed and say nothing.
+// Start the platform's socket layer (checked, or quietly) and shut it down.
+// Each start that succeeds is matched by one StopSockets. On Linux there is
+// no layer to start: these succeed and say nothing.
 SocketNotice StartSockets();
 bool StartSocketsQuiet();
 SocketNotice StopSockets();

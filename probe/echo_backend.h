@@ -1,6 +1,6 @@
-// The platform side of the probe: everything that touches sockets or the
-// resolver. One implementation per platform (echo_linux.cpp here); the rest
-// of the probe stays the same.
+// The platform side of the probe: everything that touches sockets, the
+// socket layer or the resolver. One implementation per platform
+// (echo_linux.cpp, echo_windows.cpp); the rest of the probe stays the same.
 #pragma once
 
 #include <chrono>
@@ -9,12 +9,14 @@
 #include <span>
 #include <string>
 
+#include "basVesk.h"
 #include "icmp_packet.h"
 
 namespace basVesk::backend {
 
-// Which kind of ICMP socket an exchange used.
-enum class SocketKind { None, Datagram, Raw };
+// Which kind of ICMP socket an exchange used. Service: the system's own ICMP
+// echo service (Windows) opened a handle and chose its sockets itself.
+enum class SocketKind { None, Datagram, Raw, Service };
 
 struct EchoOutcome {
     std::int32_t status = 0;
@@ -28,6 +30,15 @@ struct EchoOutcome {
 // destination, wait at most timeout for its answer, close.
 EchoOutcome EchoExchange(const icmp::Addr4& destination, std::span<const std::uint8_t> payload,
                          std::chrono::milliseconds timeout);
+
+// Starts the platform's socket layer, asking for version 1.1, and returns
+// what it reported. Each report with startupResult 0 is matched by one
+// StopSocketLayer.
+SocketsReport StartSocketLayer();
+
+// Shuts the socket layer down once; the shutdown call's result, 0 when it
+// succeeded.
+int StopSocketLayer();
 
 // The first IPv4 address that the resolver lists for name.
 std::optional<icmp::Addr4> ResolveFirstIPv4(const std::string& name);

@@ -33,6 +33,8 @@ const char* KindName(SocketKind kind)
         return "raw";
     case SocketKind::Datagram:
         return "datagram";
+    case SocketKind::Service:
+        return "service";
     case SocketKind::None:
         break;
     }
