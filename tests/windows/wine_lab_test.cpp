@@ -1,0 +1,141 @@
+// The Windows probe under wine, inside network namespaces made for each test
+// (a Linux program). Wine is started in the client namespace with
+// `ip netns exec`, so that its ICMP service sends from there. Needs the cross
+// build (VESK_WINDOWS_BUILD, build-windows by default) and a wine prefix of
+// its own in WINEPREFIX; scripts/test provides both and runs this program
+// after the cross build.
+//
+// What wine needs: its ICMP service (nsiproxy.sys, run by winedevice.exe)
+// opens a raw ICMP socket, which root may; the namespaces keep
+// net.ipv4.ping_group_range at "1 0", so that raw path is the one tested.
+// Refused a raw socket (EPERM), wine falls back to an ICMP datagram socket,
+// which needs ping_group_range widened for the user's group, and on that
+// socket it never hears of ICMP errors: an unreachable destination then
+// reads as 11010 (ip req timed out), not 11003. With neither socket,
+// IcmpSendEcho fails and the status is 5 (ERROR_ACCESS_DENIED).
+//
+// The service lives in wine's own processes, which the first wine program
+// of a prefix starts in its own namespace and which stay as long as
+// wineserver does: each test waits for the wineserver of the one before to
+// go, before and after its own wine runs.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "../probe_netns.h"
+#include "wine_lab.h"
+
+namespace {
+
+std::string FromEnv(const char* name, const std::string& fallback)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+bool IsFile(const std::string& path)
+{
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Debian keeps the 64-bit loader and its wineserver out of PATH.
+std::string WineTool(const char* variable, const std::string& debianPath, const char* name)
+{
+    return FromEnv(variable, IsFile(debianPath) ? debianPath : name);
+}
+
+class WineLab : public probe_test::NetnsTest {
+protected:
+    void SetUp() override
+    {
+        NetnsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_NE(std::getenv("WINEPREFIX"), nullptr)
+            << "set WINEPREFIX to a wine prefix of its own (scripts/test makes one in a "
+               "temporary folder)";
+        build_ = FromEnv("VESK_WINDOWS_BUILD", VESK_WINDOWS_BUILD_DEFAULT);
+        for (const char* exe : {"probe_tests.exe", "vesk-probe.exe"})
+            ASSERT_TRUE(IsFile(build_ + "/" + exe))
+                << build_ << "/" << exe << " is missing: cross-build it with scripts/test";
+        WaitForWineserver();
+    }
+
+    void TearDown() override
+    {
+        if (lab_)
+            WaitForWineserver();
+        NetnsTest::TearDown();
+    }
+
+    // Runs a program of the cross build under wine inside ns.
+    int RunInWine(const std::string& ns, const std::string& exe,
+                  const std::vector<std::string>& args, std::string* output,
+                  const std::vector<std::string>& env = {})
+    {
+        std::vector<std::string> argv{"ip", "netns", "exec", ns,
+                                      WineTool("VESK_WINE", "/usr/lib/wine/wine64", "wine64"),
+                                      build_ + "/" + exe};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<std::string> fullEnv{"WINEDEBUG=-all"};
+        fullEnv.insert(fullEnv.end(), env.begin(), env.end());
+        return probe_test::Run(argv, output, fullEnv);
+    }
+
+    static void WaitForWineserver()
+    {
+        std::string ignored;
+        probe_test::Run({WineTool("VESK_WINESERVER", "/usr/lib/wine/wineserver", "wineserver"), "-w"}, &ignored);
+    }
+
+    std::string build_;
+};
+
+// The Lab cases of probe_tests.exe: loopback, a silent test host, a router
+// that answers "unreachable", and the resolver with nothing to ask.
+TEST_F(WineLab, ProbeCasesPassInsideTheLab)
+{
+    const std::string client = lab_->Make("client");
+    const std::string host = lab_->Make("host");
+    const std::string router = lab_->Make("router");
+    lab_->Link(client, "c0", wine_lab::kClientAddress, host, "h0", wine_lab::kSilentHostAddress);
+    lab_->Sysctl(host, "ipv4/icmp_echo_ignore_all", "1");
+    lab_->Link(client, "c1", wine_lab::kClientToRouterAddress, router, "r0",
+               wine_lab::kRouterAddress);
+    lab_->Ip(client, {"route", "add", wine_lab::kUnreachableNet, "via", wine_lab::kRouter});
+    lab_->Sysctl(router, "ipv4/ip_forward", "1");
+    // Or the router answers only the first few echoes of a burst.
+    lab_->Sysctl(router, "ipv4/icmp_ratelimit", "0");
+    lab_->Ip(router, {"route", "add", "unreachable", wine_lab::kUnreachableNet});
+    lab_->ResolvConf(client, "nameserver 127.0.0.1\n");
+
+    std::string output;
+    const int status = RunInWine(client, "probe_tests.exe", {"--gtest_filter=Lab*"}, &output,
+                                 {std::string(wine_lab::kVariable) + "=1"});
+    // What wine's service reported, for the record of the run.
+    std::printf("%s", output.c_str());
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << "every Lab case must run here";
+    std::smatch passed;
+    ASSERT_TRUE(std::regex_search(output, passed, std::regex(R"(\[  PASSED  \] (\d+) test)")));
+    EXPECT_GT(std::stoi(passed[1]), 0) << "the filter matched no case";
+}
+
+TEST_F(WineLab, ConsoleToolPrintsOneResult)
+{
+    const std::string ns = lab_->Make("lo");
+    std::string output;
+    EXPECT_EQ(RunInWine(ns, "vesk-probe.exe", {"127.0.0.1"}, &output), 0) << output;
+    std::printf("vesk-probe.exe 127.0.0.1: %s", output.c_str());
+    EXPECT_TRUE(std::regex_search(output, std::regex(R"((^|\n)0 \(ip success\) \d+ ms\r?\n)")))
+        << output;
+
+    EXPECT_EQ(RunInWine(ns, "vesk-probe.exe", {}, &output), 2);
+    EXPECT_NE(output.find("usage: vesk-probe ADDRESS"), std::string::npos) << output;
+}
+
+}  // namespace
