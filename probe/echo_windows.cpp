@@ -3,13 +3,10 @@
 // layer started and stopped with WSAStartup and WSACleanup, and name lookup
 // through gethostbyname. Every Windows call of the probe lives in this file.
 //
-// Under wine the ICMP service is wine's own: it sends through a raw ICMP
-// socket when the process may open one (root, or CAP_NET_RAW), and falls
-// back to an ICMP datagram socket when the kernel refuses that with EPERM.
-// On the datagram socket it never hears of ICMP errors, so an unreachable
-// destination reads as 11010 (ip req timed out) rather than 11003; when
-// net.ipv4.ping_group_range does not admit the user either, IcmpSendEcho
-// fails with ERROR_ACCESS_DENIED and the status is 5.
+// Under wine the service is wine's own, on Linux sockets: without a raw
+// socket it reports an unreachable host as 11010, and without any ICMP
+// socket IcmpSendEcho fails with status 5 (ERROR_ACCESS_DENIED); see
+// tests/windows/wine_lab_test.cpp.
 #include <cstring>
 
 // Before the Windows headers: ipexport.h defines the IP_ status names as

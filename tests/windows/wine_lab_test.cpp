@@ -5,14 +5,15 @@
 // its own in WINEPREFIX; scripts/test provides both and runs this program
 // after the cross build.
 //
-// What wine needs: its ICMP service (nsiproxy.sys, run by winedevice.exe)
-// opens a raw ICMP socket, which root may; the namespaces keep
-// net.ipv4.ping_group_range at "1 0", so that raw path is the one tested.
-// Refused a raw socket (EPERM), wine falls back to an ICMP datagram socket,
-// which needs ping_group_range widened for the user's group, and on that
-// socket it never hears of ICMP errors: an unreachable destination then
-// reads as 11010 (ip req timed out), not 11003. With neither socket,
-// IcmpSendEcho fails and the status is 5 (ERROR_ACCESS_DENIED).
+// What wine needs: its ICMP service (the nsiproxy.sys driver, in one of
+// wine's own processes) opens a raw ICMP socket, which root may; the
+// namespaces keep net.ipv4.ping_group_range at "1 0", so that raw path is
+// the one tested. Refused a raw socket (EPERM), wine falls back to an ICMP
+// datagram socket, which needs ping_group_range widened for the user's
+// group, and on that socket it never hears of ICMP errors: an unreachable
+// destination then reads as 11010 (ip req timed out), not 11003. With
+// neither socket, IcmpSendEcho fails and the status is 5
+// (ERROR_ACCESS_DENIED).
 //
 // The service lives in wine's own processes, which the first wine program
 // of a prefix starts in its own namespace and which stay as long as
