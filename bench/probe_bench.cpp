@@ -26,6 +26,8 @@ const char* KindName(basVesk::backend::SocketKind kind)
         return "raw";
     case basVesk::backend::SocketKind::Datagram:
         return "datagram";
+    case basVesk::backend::SocketKind::Service:
+        return "service";
     case basVesk::backend::SocketKind::None:
         break;
     }
