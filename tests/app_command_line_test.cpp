@@ -29,7 +29,6 @@ TEST(CommandLineProgram, VersionAndHelpNeedNoDisplay)
     std::string out;
     EXPECT_EQ(RunVesk({"--version"}, out), 0);
     EXPECT_EQ(out, "vesk " VESK_VERSION "\n");
-    EXPECT_EQ(out, "vesk 1.0.18\n");
 
     EXPECT_EQ(RunVesk({"--help"}, out), 0);
     EXPECT_EQ(out.rfind("Usage: vesk [options]\n", 0), 0u) << out;
