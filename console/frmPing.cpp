@@ -285,8 +285,16 @@ void frmPing::connectHandlers()
 
 void frmPing::Form_Load()
 {
+    // The list is read from the folder that saves go to. One the program's
+    // folder holds but cannot be read is told, and left alone for good.
+    listFolder_ = outside_.filesFolder();
+    if (!listFolder_.unreadableList.isEmpty()) {
+        const QString error = LoadIpList(listFolder_.unreadableList).error;
+        if (!error.isEmpty())
+            outside_.message(this, error);
+    }
     // A UTF-8 path, as every path handed to the system on Linux.
-    sIpFile = (outside_.programFolder() + QStringLiteral("/vesk_ip.ini")).toStdString();
+    sIpFile = (listFolder_.path + QStringLiteral("/vesk_ip.ini")).toStdString();
     loadIpList();
     showFirstEntry();
     // Setting the box to the text it already shows runs no CleanAll: Qt
@@ -633,6 +641,7 @@ void frmPing::cmdDeleteIP_Click()
         return;
     QStringList kept = entries();
     kept.removeAll(box);
+    Outside::makeFilesFolder(listFolder_);
     const QString error = WriteIpListFile(ipFilePath(), kept);
     if (!error.isEmpty()) {
         // The old file is whole and the list keeps the entry: nothing is lost.
@@ -650,6 +659,7 @@ void frmPing::cmdSaveList_Click() { SaveIpList(); }
 void frmPing::SaveIpList()
 {
     const QStringList list = entries();
+    Outside::makeFilesFolder(listFolder_);
     const QString error = WriteIpListFile(ipFilePath(), list);
     if (!error.isEmpty()) {
         outside_.message(this, error);
@@ -790,7 +800,11 @@ QString frmPing::freeLogFilePath() const
     // A log file is never replaced: an autosave and a manual save in the
     // same minute would otherwise leave only the second.
     const QDateTime when = outside_.now();
-    const QDir folder(outside_.programFolder());
+    // Asked at every save, so a log goes where a save can land now; a
+    // failed save names the folder it tried.
+    const Outside::FilesFolder files = outside_.filesFolder();
+    Outside::makeFilesFolder(files);
+    const QDir folder(files.path);
     for (int copy = 1;; ++copy) {
         const QString path = folder.filePath(logFileName(when, copy));
         if (!QFileInfo::exists(path))

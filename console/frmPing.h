@@ -15,8 +15,9 @@
 // tests can reach them; only the window's own handlers change them.
 //
 // The address list lives in cboAddress, sorted as ipList.h orders it; the
-// file vesk_ip.ini beside the program is read at start (Form_Load) and
-// written whole by save and delete, always through ipList.h.
+// file vesk_ip.ini is read at start (Form_Load) and written whole by save
+// and delete, always through ipList.h. It and the logs live in the folder
+// that Outside::filesFolder chooses: beside the program, or per user.
 #pragma once
 
 #include <QIcon>
@@ -27,7 +28,8 @@
 #include <cstdint>
 #include <string>
 
-class Outside;
+#include "outside.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -157,6 +159,8 @@ private:
     void paintLabel(QLabel* label, const QColor& background, const QColor& text);
 
     Outside& outside_;
+    // Where the list lives, chosen once at start.
+    Outside::FilesFolder listFolder_;
     QString logText_;
     QString sRisult_;
     // The status of the latest exchange; a failed one counts as a timeout.

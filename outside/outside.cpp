@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 void RealOutside::message(QWidget* parent, const QString& text, bool exclamation)
 {
@@ -49,6 +52,26 @@ QString RealOutside::programName()
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
+bool RealOutside::programFolderWritable()
+{
+    const QString folder = programFolder();
+    // Root may write anywhere; an installed vesk must still not leave its
+    // list and logs among the system's programs.
+    const QString installed[] = {QStringLiteral(VESK_INSTALL_BINDIR), QStringLiteral("/usr/bin"),
+                                 QStringLiteral("/usr/local/bin"), QStringLiteral("/bin")};
+    for (const QString& bin : installed)
+        if (QFileInfo(folder) == QFileInfo(bin))
+            return false;
+    // access(2) with W_OK: it knows read-only mounts and access lists too.
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
+QString RealOutside::userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 basVesk::SocketNotice RealOutside::startSockets() { return basVesk::StartSockets(); }
 bool RealOutside::startSocketsQuiet() { return basVesk::StartSocketsQuiet(); }
 basVesk::SocketNotice RealOutside::stopSockets() { return basVesk::StopSockets(); }
@@ -58,3 +81,31 @@ void RealOutside::pingAddress(const std::string& address, basVesk::EchoReply& re
 }
 std::string RealOutside::socketProblem() { return basVesk::SocketProblem(); }
 std::string RealOutside::hostToIp(const std::string& name) { return basVesk::HostToIp(name); }
+
+// ------------------------------------------------------- the folder rule ---
+
+Outside::FilesFolder Outside::filesFolder()
+{
+    const QString program = programFolder();
+    FilesFolder chosen{program, false, QString()};
+    const QString user = userDataFolder();
+    // With no per-user folder there is nowhere else to go; the program's
+    // folder it is, and a failed save says why.
+    if (user.isEmpty())
+        return chosen;
+    if (programFolderWritable()) {
+        const QString list = QDir(program).filePath(QStringLiteral("vesk_ip.ini"));
+        QFile file(list);
+        if (!QFileInfo(list).isFile() || file.open(QIODevice::ReadOnly))
+            return chosen;
+        chosen.unreadableList = list;
+    }
+    chosen.path = user;
+    chosen.perUser = true;
+    return chosen;
+}
+
+bool Outside::makeFilesFolder(const FilesFolder& folder)
+{
+    return !folder.perUser || QDir().mkpath(folder.path);
+}

@@ -1,5 +1,5 @@
 // Everything the windows ask of the world beyond themselves: dialogs, the
-// desktop, the clock, the program's folder and the network probe. The real
+// desktop, the clock, the folders and the network probe. The real
 // program uses RealOutside; tests hand the windows a fake that records what
 // was asked and answers at once, so nothing ever blocks on a modal dialog.
 #pragma once
@@ -38,6 +38,12 @@ public:
     virtual QDateTime now() = 0;
     // Folder of the executable, without a trailing separator.
     virtual QString programFolder() = 0;
+    // Whether vesk may keep its files in the program's folder: the user can
+    // write there and it is not a folder the program was installed to.
+    virtual bool programFolderWritable() = 0;
+    // The per-user data folder (normally ~/.local/share/vesk); it need not
+    // exist yet. Empty when the system names none.
+    virtual QString userDataFolder() = 0;
     // Base name of the executable, without folder or extension.
     virtual QString programName() = 0;
 
@@ -48,10 +54,27 @@ public:
     virtual void pingAddress(const std::string& address, basVesk::EchoReply& reply) = 0;
     virtual std::string socketProblem() = 0;
     virtual std::string hostToIp(const std::string& name) = 0;
+
+    // Where vesk_ip.ini and the logs live.
+    struct FilesFolder {
+        QString path;
+        // The per-user folder: made on the first write.
+        bool perUser = false;
+        // The program folder's list, when it exists but cannot be read and
+        // so sent vesk to the per-user folder; empty otherwise.
+        QString unreadableList;
+    };
+    // The program's folder when vesk may write there, so that a copy
+    // unpacked anywhere keeps its files beside it; the per-user folder
+    // otherwise. A list in the program's folder that cannot be read sends
+    // vesk to the per-user folder too, so a save never replaces it.
+    FilesFolder filesFolder();
+    // Makes the folder when it is the per-user one; false when that fails.
+    static bool makeFilesFolder(const FilesFolder& folder);
 };
 
 // The real world: QMessageBox, QInputDialog, QDesktopServices, the system
-// clock, QCoreApplication's paths and basVesk.
+// clock, QCoreApplication's paths, QStandardPaths and basVesk.
 class RealOutside : public Outside {
 public:
     void message(QWidget* parent, const QString& text, bool exclamation = false) override;
@@ -63,6 +86,8 @@ public:
     QDateTime now() override;
     QString programFolder() override;
     QString programName() override;
+    bool programFolderWritable() override;
+    QString userDataFolder() override;
     basVesk::SocketNotice startSockets() override;
     bool startSocketsQuiet() override;
     basVesk::SocketNotice stopSockets() override;

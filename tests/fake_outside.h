@@ -39,6 +39,8 @@ public:
     bool openResult = true;
     QDateTime clock = QDateTime(QDate(2026, 12, 6), QTime(8, 15, 8));
     QString folder;
+    bool folderWritable = true;  // whether vesk may write the program's folder
+    QString userFolder;          // the per-user data folder
     QString name = "vesk";
     // Runs inside a message box, while it would be open (e.g. a timer tick).
     std::function<void()> duringMessage;
@@ -112,6 +114,8 @@ public:
     QDateTime now() override { return clock; }
     QString programFolder() override { return folder; }
     QString programName() override { return name; }
+    bool programFolderWritable() override { return folderWritable; }
+    QString userDataFolder() override { return userFolder; }
     basVesk::SocketNotice startSockets() override
     {
         ++startCalls;

@@ -1,0 +1,74 @@
+// vesk's command line, on the real program with no display at all, and the
+// wait it hands to the probe.
+#include <QStringList>
+
+#include "basVesk.h"
+#include "commandLine.h"
+#include "probe_netns.h"
+
+namespace {
+
+// The program as a user would run it without a desktop session.
+int RunVesk(const std::vector<std::string>& args, std::string& output)
+{
+    std::vector<std::string> argv{"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
+                                  VESK_PROGRAM};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return probe_test::Run(argv, &output);
+}
+
+class CommandLineTimeout : public ::testing::Test {
+protected:
+    void TearDown() override { basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs; }
+};
+
+}  // namespace
+
+TEST(CommandLineProgram, VersionAndHelpNeedNoDisplay)
+{
+    std::string out;
+    EXPECT_EQ(RunVesk({"--version"}, out), 0);
+    EXPECT_EQ(out, "vesk " VESK_VERSION "\n");
+
+    EXPECT_EQ(RunVesk({"--help"}, out), 0);
+    EXPECT_EQ(out.rfind("Usage: vesk [options]\n", 0), 0u) << out;
+    EXPECT_NE(out.find("--timeout <MS>"), std::string::npos);
+    EXPECT_NE(out.find("from 1 to\n                  5000 (default 200)"), std::string::npos) << out;
+
+    // No option: the window would open, so the missing display is told
+    // rather than Qt aborting.
+    EXPECT_EQ(RunVesk({}, out), 1);
+    EXPECT_NE(out.find("no display"), std::string::npos) << out;
+    EXPECT_EQ(RunVesk({"--timeout", "300"}, out), 1) << "a good value goes on to the window";
+}
+
+TEST(CommandLineProgram, BadArgumentsGiveOneLineAndTheUsage)
+{
+    const std::vector<std::vector<std::string>> cases{
+        {"--bogus"},       {"-x"},           {"--timeout"},        {"--timeout", "0"},
+        {"--timeout", "5001"}, {"--timeout", "abc"}, {"--timeout", "-5"}, {"--timeout=3e2"},
+        {"10.0.0.1"},      {"-platform", "xcb"}};
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args.back());
+        std::string out;
+        EXPECT_EQ(RunVesk(args, out), 2);
+        const std::size_t lineEnd = out.find('\n');
+        ASSERT_NE(lineEnd, std::string::npos);
+        EXPECT_EQ(out.rfind("vesk: ", 0), 0u) << out;
+        EXPECT_EQ(out.compare(lineEnd + 1, 22, "Usage: vesk [options]\n"), 0) << out;
+    }
+}
+
+TEST_F(CommandLineTimeout, ReachesTheProbeWithinItsRange)
+{
+    EXPECT_EQ(ApplyCommandLine({"vesk"}), std::nullopt);
+    EXPECT_EQ(basVesk::iEchoTimeoutMs, 200);
+    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout", "300"}), std::nullopt);
+    EXPECT_EQ(basVesk::iEchoTimeoutMs, 300);
+    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout=1"}), std::nullopt);
+    EXPECT_EQ(basVesk::iEchoTimeoutMs, 1);
+    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout", "5000"}), std::nullopt);
+    EXPECT_EQ(basVesk::iEchoTimeoutMs, 5000);
+    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout", "5001"}), 2);
+    EXPECT_EQ(basVesk::iEchoTimeoutMs, 5000) << "a refused value changes nothing";
+}
