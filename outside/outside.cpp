@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -47,6 +48,14 @@ QString RealOutside::programFolder() { return QCoreApplication::applicationDirPa
 QString RealOutside::programName()
 {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QString RealOutside::programPath()
+{
+    // setcap acts on the file itself and refuses a symbolic link.
+    const QString path = QCoreApplication::applicationFilePath();
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return QDir::toNativeSeparators(real.isEmpty() ? path : real);
 }
 
 basVesk::SocketNotice RealOutside::startSockets() { return basVesk::StartSockets(); }

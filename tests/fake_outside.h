@@ -40,6 +40,7 @@ public:
     QDateTime clock = QDateTime(QDate(2026, 12, 6), QTime(8, 15, 8));
     QString folder;
     QString name = "vesk";
+    QString path = "/opt/vesk/bin/vesk";
     // Runs inside a message box, while it would be open (e.g. a timer tick).
     std::function<void()> duringMessage;
     // Runs while a modal dialog is "open"; the dialog is closed afterwards.
@@ -112,6 +113,7 @@ public:
     QDateTime now() override { return clock; }
     QString programFolder() override { return folder; }
     QString programName() override { return name; }
+    QString programPath() override { return path; }
     basVesk::SocketNotice startSockets() override
     {
         ++startCalls;
