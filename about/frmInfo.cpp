@@ -30,8 +30,10 @@ QLabel* framedLabel(QWidget* parent, const QRect& where)
     label->setLineWidth(1);
     label->setAlignment(Qt::AlignCenter);
     // The text keeps clear of the frame at its sides; the two lines of
-    // lblNome need all of the height there is.
-    label->setContentsMargins(kTextMargin, 0, kTextMargin, 0);
+    // lblNome need all of the height there is. These margins replace the
+    // frame's own, so they count the frame in.
+    const int frame = label->frameWidth();
+    label->setContentsMargins(frame + kTextMargin, frame, frame + kTextMargin, frame);
     // The name comes from the executable's file name; it must never be
     // taken for markup.
     label->setTextFormat(Qt::PlainText);
