@@ -225,6 +225,10 @@ void frmPing::createControls()
     // quarter of a second per opening.
     if (auto* rows = qobject_cast<QListView*>(cboAddress->view()))
         rows->setUniformItemSizes(true);
+    // QComboBox takes the focus from a wheel turn over it, and with it the
+    // right to step (see cboAddress_Wheel); here only Tab, a click and the
+    // access key give it the focus.
+    cboAddress->setFocusPolicy(Qt::StrongFocus);
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = font();
     bold.setBold(true);

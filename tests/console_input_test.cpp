@@ -203,6 +203,9 @@ TEST_F(Input, WheelOverTheBoxStepsOnlyWithTheFocus)
         wheel(frm->cboAddress, dy);
     EXPECT_EQ(frm->cboAddress->currentText(), "10.0.0.2");
     EXPECT_EQ(frm->logText(), log);
+    // Nor may a turn from the system give the box the focus first, as Qt
+    // does for a control that takes the focus by the wheel.
+    EXPECT_NE(frm->cboAddress->focusPolicy() & Qt::WheelFocus, Qt::WheelFocus);
 
     frm->cboAddress->setFocus(Qt::TabFocusReason);
     frm->cboAddress->setCurrentIndex(0);
