@@ -28,12 +28,8 @@ double contrast(const QLabel* label)
 QPalette darkPalette()
 {
     QPalette p(QColor(53, 53, 53));
-    p.setColor(QPalette::Window, QColor(53, 53, 53));
-    p.setColor(QPalette::WindowText, Qt::white);
-    p.setColor(QPalette::Base, QColor(35, 35, 35));
-    p.setColor(QPalette::Text, Qt::white);
-    p.setColor(QPalette::Button, QColor(53, 53, 53));
-    p.setColor(QPalette::ButtonText, Qt::white);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(role, Qt::white);
     p.setColor(QPalette::Highlight, QColor(42, 130, 218));
     p.setColor(QPalette::HighlightedText, Qt::black);
     return p;
@@ -78,10 +74,10 @@ protected:
     {
         const QPalette& p = QApplication::palette();
         for (int i = 0; i < 10; ++i) {
-            if (i == litCell())
-                continue;
-            EXPECT_EQ(frm->lblPing[i]->palette().color(QPalette::Window), p.color(QPalette::Button)) << i;
-            EXPECT_EQ(frm->lblPing[i]->palette().color(QPalette::WindowText), p.color(QPalette::ButtonText)) << i;
+            const QPalette& cell = frm->lblPing[i]->palette();
+            EXPECT_TRUE(i == litCell() || (cell.color(QPalette::Window) == p.color(QPalette::Button) &&
+                                           cell.color(QPalette::WindowText) == p.color(QPalette::ButtonText)))
+                << i;
         }
     }
     const QPalette saved = QApplication::palette();

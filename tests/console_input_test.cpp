@@ -13,24 +13,13 @@
 
 namespace {
 
-void showActive(frmPing& frm)
-{
-    frm.show();
-    frm.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
-}
-
-// One turn of the wheel over w at its centre; negative dy is towards the user.
+// One notch of the wheel over w; negative dy is towards the user.
 void wheel(QWidget* w, int dy)
 {
     const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                  false);
+    QWheelEvent e(at, w->mapToGlobal(at), {}, {0, dy}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w, &e);
 }
-
-// Longer than the ~100 ms after which Qt clicks a label's buddy button.
-constexpr int kPastAnimateClickMs = 400;
 
 }  // namespace
 
@@ -39,14 +28,12 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        showActive(*frm);
-    }
-    // A second entry, so that the list has something to step to.
-    void addSecondEntry()
-    {
+        frm->show();
+        frm->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+        // A second entry, for the list to step to.
         frm->txtIP->setText("10.0.0.2");
         frm->cmdAdd2list->click();
-        ASSERT_EQ(frm->cboAddress->count(), 2);
     }
     // Types text into the box, pings it once and returns the log.
     QString typedAndPinged(const QString& text)
@@ -55,7 +42,7 @@ protected:
         ping(basVesk::IP_SUCCESS, 5);
         return frm->logText();
     }
-    QWidget* focus() const { return QApplication::focusWidget(); }
+    static QWidget* focus() { return QApplication::focusWidget(); }
 };
 
 // ------------------------------------------------ 1: the repeat scroll bar ---
@@ -81,7 +68,7 @@ TEST_F(Input, ScrollBarKeysMoveTheWayTheyPoint)
     EXPECT_EQ(frm->Timer1->interval(), 2000);
 }
 
-TEST_F(Input, ScrollBarWheelStepsOnePerNotchAndTheMouseStaysAsItWas)
+TEST_F(Input, ScrollBarWheelStepsOnePerNotch)
 {
     wheel(frm->hsc, -120);
     EXPECT_EQ(frm->hsc->value(), 2);
@@ -93,15 +80,6 @@ TEST_F(Input, ScrollBarWheelStepsOnePerNotchAndTheMouseStaysAsItWas)
     wheel(frm->hsc, 120);
     EXPECT_EQ(frm->hsc->value(), 2);
     EXPECT_EQ(frm->cmdKeep->text(), "&keep: 2 sec");
-
-    // The right arrow adds one, the trough to its left five.
-    const int middle = frm->hsc->height() / 2;
-    QTest::mouseClick(frm->hsc, Qt::LeftButton, {}, QPoint(frm->hsc->width() - 3, middle));
-    EXPECT_EQ(frm->hsc->value(), 3);
-    QTest::mouseClick(frm->hsc, Qt::LeftButton, {}, QPoint(frm->hsc->width() - 40, middle));
-    EXPECT_EQ(frm->hsc->value(), 8);
-    QTest::mouseClick(frm->hsc, Qt::LeftButton, {}, QPoint(3, middle));
-    EXPECT_EQ(frm->hsc->value(), 7);
 }
 
 // ------------------------------------------------------ 2: "&b:" and Alt+B ---
@@ -111,7 +89,7 @@ TEST_F(Input, AltBOnlyMovesTheFocus)
     QSignalSpy clicked(frm->cmdSetData, &QPushButton::clicked);
     QTest::keyClick(frm.get(), Qt::Key_B, Qt::AltModifier);
     EXPECT_EQ(focus(), frm->cmdSetData);
-    EXPECT_FALSE(clicked.wait(kPastAnimateClickMs));
+    EXPECT_FALSE(clicked.wait(400));  // Qt would click after ~100 ms
     EXPECT_TRUE(fake.inputPrompts.isEmpty());
 
     // Space there opens it.
@@ -145,30 +123,23 @@ TEST_F(Input, EnterClicksTheFocusedButton)
     setBox("10.0.0.9");
     QTest::keyClick(focus(), Qt::Key_Return);
     EXPECT_EQ(fake.pingedAddresses.size(), 4u);
-    EXPECT_EQ(frm->cboAddress->count(), 1);
+    EXPECT_EQ(frm->cboAddress->count(), 2);
 }
 
 // ------------------------------------------ 4: a pick from the list alone ---
 
-TEST_F(Input, TypedEntryConfirmedWithEnterOrLeftKeepsItsLog)
+TEST_F(Input, OnlyAPickFromTheOpenListStartsAFreshCount)
 {
-    addSecondEntry();
+    // A typed entry that equals one of the list, confirmed or left.
     frm->cboAddress->setFocus(Qt::TabFocusReason);
     const QString log = typedAndPinged("10.0.0.2");
-    ASSERT_FALSE(log.isEmpty());
     QTest::keyClick(focus(), Qt::Key_Return);
     QTest::keyClick(focus(), Qt::Key_Tab);
     EXPECT_EQ(frm->logText(), log);
     EXPECT_EQ(basVesk::lPingTot, 1);
-    EXPECT_FALSE(frm->lblAvg->text().isEmpty());
-}
 
-TEST_F(Input, PickFromTheOpenListStartsAFreshCount)
-{
-    addSecondEntry();
     // Picking the entry that the box shows changes no text: only the pick
-    // itself can start the fresh count.
-    typedAndPinged("10.0.0.2");
+    // itself can start the fresh count. With the keyboard, then the mouse.
     frm->cboAddress->showPopup();
     QAbstractItemView* list = frm->cboAddress->view();
     ASSERT_TRUE(list->isVisible());
@@ -178,8 +149,6 @@ TEST_F(Input, PickFromTheOpenListStartsAFreshCount)
     EXPECT_EQ(frm->cboAddress->currentText(), "10.0.0.2");
     EXPECT_TRUE(frm->logText().isEmpty());
     EXPECT_EQ(basVesk::lPingTot, 0);
-
-    // With the mouse.
     typedAndPinged("10.0.0.2");
     frm->cboAddress->showPopup();
     const QRect row = list->visualRect(list->model()->index(0, 0));
@@ -193,9 +162,7 @@ TEST_F(Input, PickFromTheOpenListStartsAFreshCount)
 
 TEST_F(Input, WheelOverTheBoxStepsOnlyWithTheFocus)
 {
-    addSecondEntry();
     frm->txtHost->setFocus(Qt::TabFocusReason);
-    setBox("10.0.0.2");
     const QString log = typedAndPinged("10.0.0.2");
     // Sent to the box: Qt hands a wheel event that its line edit leaves
     // to the box only when it comes from the system.
