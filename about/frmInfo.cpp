@@ -19,6 +19,7 @@ constexpr QRect kLblVer(40, 44, 140, 32);
 constexpr QRect kCmdOrv(40, 80, 140, 32);
 constexpr QRect kCmOK(40, 116, 140, 32);
 constexpr int kTickMs = 1000;
+constexpr int kTextMargin = 4;
 constexpr int kProgramIcon = 10;
 
 QLabel* framedLabel(QWidget* parent, const QRect& where)
@@ -28,6 +29,11 @@ QLabel* framedLabel(QWidget* parent, const QRect& where)
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
     label->setAlignment(Qt::AlignCenter);
+    // The text keeps clear of the frame at its sides; the two lines of
+    // lblNome need all of the height there is. These margins replace the
+    // frame's own, so they count the frame in.
+    const int frame = label->frameWidth();
+    label->setContentsMargins(frame + kTextMargin, frame, frame + kTextMargin, frame);
     // The name comes from the executable's file name; it must never be
     // taken for markup.
     label->setTextFormat(Qt::PlainText);
@@ -92,7 +98,7 @@ void frmInfo::connectEvents()
 void frmInfo::Form_Load()
 {
     lblNome->setText(outside_.programName().toUpper() + QStringLiteral("\r\n") +
-                     QStringLiteral("\u00a9 2026 the vesk team"));
+                     QStringLiteral("\u00a9 2026 vesk team"));
     lblVer->setText(QStringLiteral("rel. %1.%2.%3")
                         .arg(VESK_VERSION_MAJOR)
                         .arg(VESK_VERSION_MINOR)
@@ -111,7 +117,14 @@ void frmInfo::Timer1_Timer()
     showPicture(counter_);
 }
 
-void frmInfo::cmdOrv_Click() { outside_.openUrl(webPage()); }
+void frmInfo::cmdOrv_Click()
+{
+    // Without a browser, or a desktop session to start one, the user can
+    // still copy the address from the box.
+    if (!outside_.openUrl(webPage()))
+        outside_.message(this, QStringLiteral("sorry, can't open the web page\n") + webPage().toString() +
+                                   QStringLiteral("\nno browser could open it"));
+}
 
 void frmInfo::cmOK_Click() { accept(); }
 

@@ -3,14 +3,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -19,6 +22,10 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -81,6 +88,48 @@ std::int64_t floorDivide(std::int64_t sum, std::int64_t count)
     if (sum % count != 0 && (sum < 0) != (count < 0))
         --q;
     return q;
+}
+
+// WCAG 2 relative luminance and contrast ratio.
+double luminance(const QColor& c)
+{
+    auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor mixed(const QColor& from, const QColor& to, float t)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t,
+                            from.greenF() + (to.greenF() - from.greenF()) * t,
+                            from.blueF() + (to.blueF() - from.blueF()) * t);
+}
+
+// Some themes pair the selection colour with a text that is hard to read
+// on it (Fusion: white on a mid blue, 3.7:1). Such a pair is pulled apart,
+// keeping the hues, until the caption reads at 4.5:1: the darker colour
+// goes towards black and, should that not do, the lighter towards white.
+// The reversed pair comes out as the same two colours, swapped. A pair
+// that reads well already is left as the theme made it.
+void makeReadable(QColor& background, QColor& text)
+{
+    constexpr double kMinimum = 4.5;
+    constexpr int kSteps = 20;
+    if (contrast(background, text) >= kMinimum)
+        return;
+    const bool backgroundDarker = luminance(background) <= luminance(text);
+    QColor& dark = backgroundDarker ? background : text;
+    QColor& light = backgroundDarker ? text : background;
+    for (const auto& [colour, end] : {std::pair{&dark, QColor(Qt::black)}, std::pair{&light, QColor(Qt::white)}}) {
+        const QColor start = *colour;
+        for (int step = 1; step <= kSteps && contrast(dark, light) < kMinimum; ++step)
+            *colour = mixed(start, end, float(step) / kSteps);
+    }
 }
 
 // The hourglass for the whole application while a handler waits; taken
@@ -153,10 +202,9 @@ void frmPing::createControls()
         return e;
     };
 
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10; ++i)
         lblPing[i] = label(kPingCaptions[i], twips(660 * i, 0, 600, 270), true);
-        paintLabel(lblPing[i], palette().color(QPalette::Button), palette().color(QPalette::ButtonText));
-    }
+    paintIndicators();
 
     lblAvg = label("", twips(0, 360, 4980, 315), true);
     lblAvg->setToolTip(QStringLiteral("totals and average ping time"));
@@ -177,6 +225,10 @@ void frmPing::createControls()
     // quarter of a second per opening.
     if (auto* rows = qobject_cast<QListView*>(cboAddress->view()))
         rows->setUniformItemSizes(true);
+    // QComboBox takes the focus from a wheel turn over it, and with it the
+    // right to step (see cboAddress_Wheel); here only Tab, a click and the
+    // access key give it the focus.
+    cboAddress->setFocusPolicy(Qt::StrongFocus);
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = font();
     bold.setBold(true);
@@ -279,6 +331,15 @@ void frmPing::connectHandlers()
     lblAvg->installEventFilter(this);
     txtHost->installEventFilter(this);
     txtIP->installEventFilter(this);
+    hsc->installEventFilter(this);
+    lblLenData->installEventFilter(this);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this);
+    cboAddress->installEventFilter(this);
+    // Installed after the drop-down list's own filters, so this window sees
+    // a pick before the list acts on it (see listPick).
+    cboAddress->view()->installEventFilter(this);
+    cboAddress->view()->viewport()->installEventFilter(this);
 }
 
 // ------------------------------------------------------------- start-up ---
@@ -455,7 +516,13 @@ void frmPing::reportSocketProblem()
     if (problem.empty())
         return;
     socketProblemShown_ = true;
-    outside_.message(this, QString::fromStdString(problem));
+    // The advice names the program file that is running, written so that
+    // the command can be copied into a shell as it stands.
+    QString path = outside_.programPath();
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+,:@%=-]+$"));
+    if (!plain.match(path).hasMatch())
+        path = u'\'' + path.replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+    outside_.message(this, QString::fromStdString(problem).replace(QLatin1String(kProgramPathMark), path));
 }
 
 void frmPing::cmdPing_Click()
@@ -502,11 +569,10 @@ void frmPing::UpdateTotals()
     // would pass for the fastest reply of all.
     const bool failed = lastStatus_ != IP_SUCCESS;
 
-    for (QLabel* cell : lblPing)
-        paintLabel(cell, palette().color(QPalette::Button), Qt::black);
     const int cls = failed ? 9 : roundTripClass(v);
+    litCell_ = cls;
+    paintIndicators();
     setWindowIcon(imgIcon[cls]);
-    paintLabel(lblPing[cls], palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
     setWindowTitle(QString::number(v) + QStringLiteral(" ms - ") + trimBlanks(cboAddress->currentText()) +
                    QStringLiteral(" - vesk"));
 
@@ -525,8 +591,21 @@ void frmPing::UpdateTotals()
     lblAvg->setText(totals);
 }
 
-void frmPing::paintLabel(QLabel* label, const QColor& background, const QColor& text)
+void frmPing::paintIndicators()
 {
+    // The unlit cells in the button colours, with the button's own text
+    // colour: plain black would vanish on the button face of a dark theme.
+    for (int i = 0; i < 10; ++i) {
+        if (i == litCell_)
+            paintLabel(lblPing[i], palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
+        else
+            paintLabel(lblPing[i], palette().color(QPalette::Button), palette().color(QPalette::ButtonText));
+    }
+}
+
+void frmPing::paintLabel(QLabel* label, QColor background, QColor text)
+{
+    makeReadable(background, text);
     // Every ping repaints the whole row; a label whose colours stay is left
     // alone, since a new palette costs a repaint of its own.
     QPalette p = label->palette();
@@ -539,12 +618,29 @@ void frmPing::paintLabel(QLabel* label, const QColor& background, const QColor& 
 
 void frmPing::lblAvg_MouseMove()
 {
+    avgReversed_ = true;
     paintLabel(lblAvg, palette().color(QPalette::HighlightedText), palette().color(QPalette::Highlight));
 }
 
 void frmPing::Form_MouseMove()
 {
+    avgReversed_ = false;
     paintLabel(lblAvg, palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
+}
+
+void frmPing::changeEvent(QEvent* event)
+{
+    // The desktop switched to another theme: the labels painted by hand
+    // take the new palette's colours, as they stood.
+    if (event->type() == QEvent::PaletteChange && lblAvg) {
+        if (lblPing[0])
+            paintIndicators();
+        if (avgReversed_)
+            lblAvg_MouseMove();
+        else
+            Form_MouseMove();
+    }
+    QWidget::changeEvent(event);
 }
 
 void frmPing::mouseMoveEvent(QMouseEvent* event)
@@ -567,10 +663,11 @@ bool frmPing::eventFilter(QObject* watched, QEvent* event)
         // mouse click still puts the caret where it points, as the press
         // comes after the focus.
         watched->event(event);
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (watched == txtHost)
-            txtHost_GotFocus();
+            txtHost_GotFocus(reason);
         else
-            txtIP_GotFocus();
+            txtIP_GotFocus(reason);
         return true;
     }
     if (watched == txtHost && event->type() == QEvent::FocusOut) {
@@ -580,7 +677,122 @@ bool frmPing::eventFilter(QObject* watched, QEvent* event)
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             txtHost_LostFocus();
     }
+
+    // ---- the repeat scroll bar's keys and wheel
+    if (watched == hsc && event->type() == QEvent::KeyPress)
+        return hsc_KeyDown(static_cast<QKeyEvent*>(event));
+    if (watched == hsc && event->type() == QEvent::Wheel)
+        return hsc_Wheel(static_cast<QWheelEvent*>(event));
+
+    // ---- "&b:" only moves the focus
+    if (watched == lblLenData && event->type() == QEvent::Shortcut) {
+        // A label whose buddy is a button would also click it, about 100 ms
+        // later, and open the input box; an access key of a label only
+        // moves the focus. The buddy stays, so that the b is underlined.
+        cmdSetData->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+
+    // ---- Enter on a focused button clicks it, as Space does
+    if (event->type() == QEvent::KeyPress)
+        if (auto* button = qobject_cast<QPushButton*>(watched); button && button->parentWidget() == this)
+            if (buttonEnter(button, static_cast<QKeyEvent*>(event)))
+                return true;
+
+    // ---- the address box: the wheel, and picks from its list
+    if (watched == cboAddress && event->type() == QEvent::Wheel)
+        return cboAddress_Wheel(static_cast<QWheelEvent*>(event));
+    if (listPick(watched, event))
+        return true;
+
     return QWidget::eventFilter(watched, event);
+}
+
+bool frmPing::hsc_KeyDown(QKeyEvent* event)
+{
+    // QScrollBar inverts its key controls by default, so that Right lowers
+    // the value of a horizontal one. Here the right end stands for 60 and
+    // each key moves the way it points, as a click on an arrow would.
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    static const std::pair<int, QAbstractSlider::SliderAction> keys[] = {
+        {Qt::Key_Right, QAbstractSlider::SliderSingleStepAdd}, {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_Left, QAbstractSlider::SliderSingleStepSub},  {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd}, {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_Home, QAbstractSlider::SliderToMinimum},       {Qt::Key_End, QAbstractSlider::SliderToMaximum},
+    };
+    for (const auto& [key, action] : keys) {
+        if (event->key() == key) {
+            hsc->triggerAction(action);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool frmPing::hsc_Wheel(QWheelEvent* event)
+{
+    // One notch is one step, as an arrow click; turned towards the user
+    // (or pushed right) the wheel moves the bar right. Qt would move it
+    // three steps a notch, and the way its inverted controls say.
+    const QPoint turn = event->angleDelta();
+    hscWheelRest_ += turn.y() != 0 ? -turn.y() : -turn.x();
+    const int steps = hscWheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    hscWheelRest_ -= steps * QWheelEvent::DefaultDeltasPerStep;
+    for (int i = 0; i < std::abs(steps); ++i)
+        hsc->triggerAction(steps > 0 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub);
+    event->accept();
+    return true;
+}
+
+bool frmPing::buttonEnter(QPushButton* button, QKeyEvent* event)
+{
+    // In a plain window Qt's buttons take Enter only when they are default
+    // buttons, which would draw them with a frame of their own.
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    // Held down, Enter would send a burst of clicks (four pings each).
+    if (!event->isAutoRepeat() && button->isEnabled())
+        button->click();
+    return true;
+}
+
+bool frmPing::cboAddress_Wheel(QWheelEvent* event)
+{
+    // The wheel steps through the entries only while the box has the
+    // focus; a turn on the way past it must not change the address, which
+    // would empty the log.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == cboAddress || cboAddress->isAncestorOf(focus))
+        return false;
+    event->accept();
+    return true;
+}
+
+bool frmPing::listPick(QObject* watched, QEvent* event)
+{
+    // The open list picks an entry in its own event filter, on Enter or
+    // on the mouse button's release, and the box then emits activated as
+    // it does for non-picks too (see cboAddress_Click). This filter runs
+    // first: it hands the event on to the list's filter itself, with
+    // listPick_ set for as long as the list handles it.
+    if (listPick_)
+        return false;
+    QAbstractItemView* list = cboAddress->view();
+    bool pick = false;
+    if (watched == list && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        pick = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select;
+    }
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonRelease)
+        pick = true;
+    if (!pick)
+        return false;
+    QScopedValueRollback picking(listPick_, true);
+    QCoreApplication::sendEvent(watched, event);
+    return true;
 }
 
 // ---------------------------------------------------------- address box ---
@@ -593,7 +805,11 @@ void frmPing::cboAddress_Change()
 
 void frmPing::cboAddress_Click()
 {
-    if (!boxQuiet_)
+    // QComboBox::activated comes also for Enter on a typed text that equals
+    // an entry, and for the keys and the wheel on the closed box; only a
+    // pick from the open list is a click. A typed text that the user
+    // confirms must not lose the log it is gathering.
+    if (listPick_ && !boxQuiet_)
         CleanAll();
 }
 
@@ -674,15 +890,22 @@ void frmPing::txtHost_Change() { cmdHost2ip->setEnabled(!trimBlanks(txtHost->tex
 
 void frmPing::txtIP_Change() { cmdAdd2list->setEnabled(!trimBlanks(txtIP->text()).isEmpty()); }
 
-void frmPing::Evidenzia(QLineEdit* box)
+void frmPing::Evidenzia(QLineEdit* box, Qt::FocusReason reason)
 {
+    // Only the user's own move into the field selects it. The focus also
+    // comes back when the window returns to the front or a context menu
+    // closes; selecting then would make Paste from that menu replace the
+    // text instead of inserting it at the caret.
+    if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason && reason != Qt::ShortcutFocusReason &&
+        reason != Qt::MouseFocusReason)
+        return;
     if (!box->text().isEmpty())
         box->setSelection(0, box->text().size());
 }
 
-void frmPing::txtHost_GotFocus() { Evidenzia(txtHost); }
+void frmPing::txtHost_GotFocus(Qt::FocusReason reason) { Evidenzia(txtHost, reason); }
 
-void frmPing::txtIP_GotFocus() { Evidenzia(txtIP); }
+void frmPing::txtIP_GotFocus(Qt::FocusReason reason) { Evidenzia(txtIP, reason); }
 
 void frmPing::txtHost_LostFocus()
 {
@@ -763,8 +986,8 @@ void frmPing::txtRisult_Change()
             keep = true;
             if (!autosaveFailureShown_) {
                 autosaveFailureShown_ = true;
-                outside_.message(this, QStringLiteral("sorry, can't autosave the log to\n") + lastSaveError_ +
-                                           QStringLiteral("\n\nthe log is kept; the next line tries again."));
+                outside_.message(this, QStringLiteral("sorry, can't autosave the log\n") + lastSaveError_ +
+                                           QStringLiteral("\nthe log is kept; the next line tries again."));
             }
         }
         if (!keep)
@@ -818,11 +1041,17 @@ void frmPing::cmdSave_Click()
         return;
     const Saved saved = SaveLog();
     if (saved == Saved::Failed) {
-        outside_.message(this, QStringLiteral("sorry, can't save the log to\n") + lastSaveError_);
+        outside_.message(this, QStringLiteral("sorry, can't save the log\n") + lastSaveError_);
         return;
     }
-    if (saved == Saved::Written)
-        outside_.openUrl(QUrl::fromLocalFile(QString::fromStdString(sLogFile)));
+    if (saved != Saved::Written)
+        return;
+    const QString path = QString::fromStdString(sLogFile);
+    // No viewer, or no desktop session to ask for one: the log is saved all
+    // the same, and the user must learn where.
+    if (!outside_.openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(path))))
+        outside_.message(this, QStringLiteral("sorry, can't show the log\n") + path +
+                                   QStringLiteral("\nit is saved there, but no program could open it"));
 }
 
 void frmPing::cmdClear_Click()

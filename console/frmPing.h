@@ -11,6 +11,13 @@
 // module variables; everything beyond the window (dialogs, clock, folder,
 // desktop, the probe) is reached through Outside only.
 //
+// Where a Qt control would answer a key or the wheel otherwise than the
+// user expects, eventFilter steps in, one block per control: the arrow keys
+// and the wheel of hsc, Enter on a focused button, the access key of "&b:",
+// the wheel over an unfocused address box, and the picks from the box's
+// open list, which alone count as cboAddress_Click. The labels painted by
+// hand take their colours from the palette, also when it changes.
+//
 // The controls are public members named as in the layout table, so that
 // tests can reach them; only the window's own handlers change them.
 //
@@ -32,12 +39,14 @@
 
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+class QWheelEvent;
 
 class frmPing : public QWidget {
     Q_OBJECT
@@ -96,6 +105,7 @@ protected:
     virtual void appendToLog(const QString& piece);
 
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -138,9 +148,9 @@ private:
     void setDefaultPingData();
 
     // ---- host and address fields
-    void Evidenzia(QLineEdit* box);
-    void txtHost_GotFocus();
-    void txtIP_GotFocus();
+    void Evidenzia(QLineEdit* box, Qt::FocusReason reason);
+    void txtHost_GotFocus(Qt::FocusReason reason);
+    void txtIP_GotFocus(Qt::FocusReason reason);
     void txtHost_LostFocus();
 
     // ---- ping run and totals
@@ -156,7 +166,15 @@ private:
     // ---- look
     void lblAvg_MouseMove();
     void Form_MouseMove();
-    void paintLabel(QLabel* label, const QColor& background, const QColor& text);
+    void paintLabel(QLabel* label, QColor background, QColor text);
+    void paintIndicators();
+
+    // ---- keyboard and mouse beyond what Qt's controls do by themselves
+    bool hsc_KeyDown(QKeyEvent* event);
+    bool hsc_Wheel(QWheelEvent* event);
+    bool buttonEnter(QPushButton* button, QKeyEvent* event);
+    bool cboAddress_Wheel(QWheelEvent* event);
+    bool listPick(QObject* watched, QEvent* event);
 
     Outside& outside_;
     // Where the list lives, chosen once at start.
@@ -177,6 +195,16 @@ private:
     // or Enter among them must not start a look-up inside the look-up.
     bool lookingUp_ = false;
     bool shownOnce_ = false;
+    // True only while the open drop-down list handles the key or the mouse
+    // release with which the user picks an entry (see listPick).
+    bool listPick_ = false;
+    // What is left of the wheel's turn over hsc after whole steps.
+    int hscWheelRest_ = 0;
+    // The cell of lblPing that UpdateTotals lit (-1 before the first
+    // ping), and whether lblAvg shows its reversed colours: kept so that a
+    // new palette repaints them as they stood.
+    int litCell_ = -1;
+    bool avgReversed_ = false;
     bool socketProblemShown_ = false;
     // An autosave failure is told once, until a save succeeds again.
     bool autosaveFailureShown_ = false;

@@ -68,7 +68,7 @@ IpListLoad LoadIpList(const QString& path)
         return load;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        load.error = QStringLiteral("cannot read %1\r\n%2")
+        load.error = QStringLiteral("sorry, can't read the ip list\n%1\n%2")
                          .arg(QDir::toNativeSeparators(path), file.errorString());
         return load;
     }
@@ -76,7 +76,7 @@ IpListLoad LoadIpList(const QString& path)
     // readAll gives what it got before a read error; half a list is not
     // the list, so it is dropped.
     if (file.error() != QFileDevice::NoError) {
-        load.error = QStringLiteral("cannot read %1\r\n%2")
+        load.error = QStringLiteral("sorry, can't read the ip list\n%1\n%2")
                          .arg(QDir::toNativeSeparators(path), file.errorString());
         return load;
     }
@@ -95,5 +95,5 @@ QString WriteIpListFile(const QString& path, const QStringList& entries)
         return QString();
     const QString reason = file.errorString();
     file.cancelWriting();
-    return QStringLiteral("cannot save %1\r\n%2").arg(QDir::toNativeSeparators(path), reason);
+    return QStringLiteral("sorry, can't save the ip list\n%1\n%2").arg(QDir::toNativeSeparators(path), reason);
 }

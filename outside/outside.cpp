@@ -72,6 +72,14 @@ QString RealOutside::userDataFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+QString RealOutside::programPath()
+{
+    // setcap acts on the file itself and refuses a symbolic link.
+    const QString path = QCoreApplication::applicationFilePath();
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return QDir::toNativeSeparators(real.isEmpty() ? path : real);
+}
+
 basVesk::SocketNotice RealOutside::startSockets() { return basVesk::StartSockets(); }
 bool RealOutside::startSocketsQuiet() { return basVesk::StartSocketsQuiet(); }
 basVesk::SocketNotice RealOutside::stopSockets() { return basVesk::StopSockets(); }

@@ -46,6 +46,9 @@ public:
     virtual QString userDataFolder() = 0;
     // Base name of the executable, without folder or extension.
     virtual QString programName() = 0;
+    // Full path of the running executable, links resolved: the file that
+    // a capability or a permission must be given to.
+    virtual QString programPath() = 0;
 
     // The network probe (see basVesk.h).
     virtual basVesk::SocketNotice startSockets() = 0;
@@ -88,6 +91,7 @@ public:
     QString programName() override;
     bool programFolderWritable() override;
     QString userDataFolder() override;
+    QString programPath() override;
     basVesk::SocketNotice startSockets() override;
     bool startSocketsQuiet() override;
     basVesk::SocketNotice stopSockets() override;

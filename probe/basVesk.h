@@ -82,8 +82,10 @@ void PingAddress(const std::string& address, EchoReply& reply);
 std::optional<std::int32_t> IpTextToAddr(const std::string& text);
 
 // When the last exchange could open no ICMP socket at all, why, and what
-// would allow it; empty otherwise.
+// would allow it; empty otherwise. The text names the program file as
+// kProgramPathMark, for the caller to replace with the file's real path.
 std::string SocketProblem();
+inline constexpr std::string_view kProgramPathMark = "{program}";
 
 // --------------------------------------------------------- status texts ---
 

@@ -20,11 +20,15 @@ std::string Latin1Image(std::string_view utf8);
 // Those bytes as UTF-8 again.
 std::string Utf8FromLatin1(std::string_view bytes);
 
-// What SocketProblem() says when neither socket kind could be opened.
+// What SocketProblem() says when neither socket kind could be opened. The
+// probe does not know where the program file lies; the caller puts its
+// path in place of kProgramPathMark.
 inline constexpr std::string_view kSocketProblemText =
-    "vesk may not send ICMP echo requests: the system refused both an ICMP datagram socket "
-    "and a raw socket. Allow your group in net.ipv4.ping_group_range (for example: sudo "
-    "sysctl -w net.ipv4.ping_group_range=\"0 2147483647\") or give the program the "
-    "raw-socket capability: sudo setcap cap_net_raw+p build/vesk";
+    "sorry, can't send icmp echo requests\n"
+    "the system refused both an icmp datagram socket and a raw socket.\n"
+    "allow your group to send them:\n"
+    "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
+    "or give the program the raw-socket capability:\n"
+    "sudo setcap cap_net_raw+p {program}";
 
 }  // namespace basVesk::internal

@@ -230,3 +230,34 @@ TEST_F(FrmInfo, WebPageOpensOnEveryClickAndTheWindowStays)
     EXPECT_EQ(outside.openedUrls[1], QUrl("https://vesk.example.org/"));
     EXPECT_TRUE(w.isVisible());
 }
+
+TEST_F(FrmInfo, PageThatNoBrowserCouldOpenIsShownAsItsAddress)
+{
+    frmInfo w(outside, pictures, counter);
+    outside.openResult = false;
+    w.cmdOrv->click();
+    ASSERT_EQ(outside.messages.size(), 1);
+    const QStringList lines = outside.messages[0].split(u'\n');
+    ASSERT_EQ(lines.size(), 3) << outside.messages[0].toStdString();
+    EXPECT_EQ(lines[0], "sorry, can't open the web page");
+    EXPECT_EQ(lines[1], "https://vesk.example.org/");
+
+    outside.openResult = true;
+    w.cmdOrv->click();
+    EXPECT_EQ(outside.messages.size(), 1);
+}
+
+TEST_F(FrmInfo, CaptionsStandClearOfTheFrame)
+{
+    frmInfo w(outside, pictures, counter);
+    for (QLabel* label : {w.lblNome, w.lblVer}) {
+        const QRect text = label->contentsRect();
+        const QFontMetrics fm(label->font());
+        const QStringList lines = label->text().split("\r\n");
+        EXPECT_GE(text.left() - label->frameWidth(), 4);
+        EXPECT_GE(label->width() - label->frameWidth() - text.right() - 1, 4);
+        for (const QString& line : lines)
+            EXPECT_LE(fm.horizontalAdvance(line), text.width()) << line.toStdString();
+        EXPECT_LE(lines.size() * fm.height(), text.height()) << label->text().toStdString();
+    }
+}

@@ -56,14 +56,14 @@ TEST_F(Fields, FocusSelectsAllOfAFieldThatHoldsText)
     EXPECT_EQ(frm->txtIP->selectedText(), "10.0.0.7");
     EXPECT_EQ(frm->txtIP->selectionStart(), 0);
 
-    // A focus from the program selects nothing by itself in QLineEdit.
+    // A click's focus selects nothing by itself in QLineEdit.
     frm->txtHost->setText("MyHost");
-    frm->txtHost->setFocus(Qt::OtherFocusReason);
+    frm->txtHost->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(frm->txtHost->selectedText(), "MyHost");
 
     // An empty field is left alone.
     frm->txtIP->setText("");
-    frm->txtIP->setFocus(Qt::OtherFocusReason);
+    frm->txtIP->setFocus(Qt::MouseFocusReason);
     EXPECT_FALSE(frm->txtIP->hasSelectedText());
 }
 

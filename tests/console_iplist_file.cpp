@@ -31,10 +31,16 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 
 // The window shows the error text as it is: it has to name the file as the
 // user writes paths, and say more than the path (the system's reason).
+// vesk's own messages: what failed, the path and the reason, each on a
+// line of its own.
 void expectErrorNames(const QString& error, const QString& path)
 {
-    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path))) << error.toStdString();
-    EXPECT_GT(error.size(), QDir::toNativeSeparators(path).size() + 8) << error.toStdString();
+    const QStringList lines = error.split(u'\n');
+    ASSERT_EQ(lines.size(), 3) << error.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("sorry, can't ")) << error.toStdString();
+    EXPECT_EQ(lines[1], QDir::toNativeSeparators(path));
+    EXPECT_FALSE(lines[2].trimmed().isEmpty()) << error.toStdString();
+    EXPECT_FALSE(error.contains(u'\r')) << error.toStdString();
 }
 
 }  // namespace

@@ -141,8 +141,10 @@ TEST_F(Layout, ColoursComeFromThePalette)
     EXPECT_EQ(frm->lblPing[3]->palette().color(QPalette::Window), p.color(QPalette::Button));
     EXPECT_EQ(frm->lblPing[3]->palette().color(QPalette::WindowText), p.color(QPalette::ButtonText));
     EXPECT_TRUE(frm->lblPing[3]->autoFillBackground());
-    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), p.color(QPalette::Highlight));
+    // The selection colours, the background darkened where the theme's
+    // pair reads poorly (tests/console_colours_test.cpp).
     EXPECT_EQ(frm->lblAvg->palette().color(QPalette::WindowText), p.color(QPalette::HighlightedText));
+    EXPECT_NEAR(frm->lblAvg->palette().color(QPalette::Window).hue(), p.color(QPalette::Highlight).hue(), 2);
     EXPECT_TRUE(frm->hasMouseTracking());
     EXPECT_TRUE(frm->lblAvg->hasMouseTracking());
 }

@@ -182,7 +182,7 @@ TEST_F(Log, FailedManualSaveIsReportedAndNothingOpens)
     fake.folder = folder.filePath("gone");
     frm->cmdSave->click();
     ASSERT_EQ(fake.messages.size(), 1);
-    EXPECT_TRUE(fake.messages[0].startsWith("sorry, can't save the log to\n"));
+    EXPECT_TRUE(fake.messages[0].startsWith("sorry, can't save the log\n"));
     EXPECT_TRUE(fake.messages[0].contains(QDir::toNativeSeparators(fake.folder)));
     EXPECT_TRUE(fake.openedUrls.empty());
     EXPECT_TRUE(basVesk::sLogFile.empty());

@@ -230,25 +230,28 @@ TEST_F(Totals, CountersStopAtTheirLimitInsteadOfWrapping)
 
 TEST_F(Totals, HoverReversesTheTotalsLineUntilTheBareWindow)
 {
-    const QPalette& p = frm->palette();
+    // The selection colours as the window shows them at start.
+    const QColor selection = frm->lblAvg->palette().color(QPalette::Window);
+    const QColor selectionText = frm->lblAvg->palette().color(QPalette::WindowText);
+    EXPECT_EQ(selectionText, frm->palette().color(QPalette::HighlightedText));
     auto move = [](QWidget* w, QPoint at) {
         QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(w, &e);
     };
     move(frm->lblAvg, {5, 5});
-    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), p.color(QPalette::HighlightedText));
-    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::WindowText), p.color(QPalette::Highlight));
+    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), selectionText);
+    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::WindowText), selection);
 
     // Straight onto another control: the reversed look stays.
     move(frm->cmdInfo, {5, 5});
     move(frm->lblPing[2], {5, 5});
-    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), p.color(QPalette::HighlightedText));
+    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), selectionText);
 
     // The strip between the indicator row and the totals line is bare.
     ASSERT_EQ(frm->childAt(100, 21), nullptr);
     move(frm.get(), {100, 21});
-    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), p.color(QPalette::Highlight));
-    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::WindowText), p.color(QPalette::HighlightedText));
+    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::Window), selection);
+    EXPECT_EQ(frm->lblAvg->palette().color(QPalette::WindowText), selectionText);
 }
 
 using Repeat = WindowTest;

@@ -57,7 +57,7 @@ protected:
     {
         int lit = -1;
         for (int i = 0; i < 10; ++i)
-            if (frm->lblPing[i]->palette().color(QPalette::Window) == frm->palette().color(QPalette::Highlight))
+            if (frm->lblPing[i]->palette().color(QPalette::Window) != frm->palette().color(QPalette::Button))
                 lit = lit == -1 ? i : -2;
         return lit;
     }

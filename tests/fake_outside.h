@@ -42,6 +42,7 @@ public:
     bool folderWritable = true;  // whether vesk may write the program's folder
     QString userFolder;          // the per-user data folder
     QString name = "vesk";
+    QString path = "/opt/vesk/bin/vesk";
     // Runs inside a message box, while it would be open (e.g. a timer tick).
     std::function<void()> duringMessage;
     // Runs while a modal dialog is "open"; the dialog is closed afterwards.
@@ -116,6 +117,7 @@ public:
     QString programName() override { return name; }
     bool programFolderWritable() override { return folderWritable; }
     QString userDataFolder() override { return userFolder; }
+    QString programPath() override { return path; }
     basVesk::SocketNotice startSockets() override
     {
         ++startCalls;

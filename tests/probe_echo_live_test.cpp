@@ -288,6 +288,8 @@ TEST_F(EchoLive, NoSocketPermissionIsExplained)
     EXPECT_EQ(refused.reply.Status, basVesk::IP_GENERAL_FAILURE);
     EXPECT_EQ(refused.kind, SocketKind::None);
     EXPECT_EQ(problem, basVesk::internal::kSocketProblemText);
+    // The probe cannot know where the program file lies: the console fills it in.
+    EXPECT_NE(problem.find(basVesk::kProgramPathMark), std::string::npos);
     EXPECT_EQ(basVesk::SocketProblem(), basVesk::internal::kSocketProblemText)
         << "the console reads it on its own thread";
 
