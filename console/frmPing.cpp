@@ -442,6 +442,8 @@ void frmPing::setBoxText(const QString& text)
         heldEntry_ = text;
         heldShown_ = shownPart(text);
         cboAddress->setEditText(heldShown_);
+        // The address at its start is what matters, not the cut-off end.
+        cboAddress->lineEdit()->setCursorPosition(0);
     } else {
         heldEntry_.clear();
         heldShown_.clear();
@@ -519,7 +521,9 @@ void frmPing::PingOnce()
         outside_.pingAddress(address, reply);
         lLastMs = reply.RoundTripTime;
         lastStatus_ = reply.Status;
-        sRisult_ = box + u' ' + generalDateTime(outside_.now()) + QStringLiteral(" - ") + QString::number(lLenData) +
+        // The line begins with the box text as the box shows it: the start
+        // of an entry too long to show, which would flood the log.
+        sRisult_ = cboAddress->currentText() + u' ' + generalDateTime(outside_.now()) + QStringLiteral(" - ") + QString::number(lLenData) +
                    QStringLiteral(" byte(s) sent: ") + QString::number(lLastMs) + QStringLiteral(" ms -- ") +
                    QString::fromStdString(StatusText(reply.Status));
         appendToLog(QStringLiteral("\r\n\r\n") + sRisult_);
