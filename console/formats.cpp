@@ -19,6 +19,26 @@ bool isBlank(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
 }
 
+QString blanksForLineEnds(const QString& text, qsizetype* position)
+{
+    // Most texts hold no line end; they are handed back without a copy.
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    const qsizetype at = position ? *position : 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            if (position && i + 1 < at)
+                --*position;
+            ++i;
+        }
+        out += (c == u'\r' || c == u'\n') ? QChar(u' ') : c;
+    }
+    return out;
+}
+
 QString withoutTimeZone(const QString& format)
 {
     QString out;
@@ -72,10 +92,19 @@ QString logFileName(const QDateTime& when, int copy)
 
 QByteArray singleByteImage(const QString& text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        bytes += c <= 0xFF ? char(c) : '?';
+    // Walked in place rather than through toUcs4, which would copy a long
+    // list entry or log into four bytes per character first.
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* const out = bytes.data();
+    qsizetype n = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(text[i + 1].unicode()))
+            ++i;
+        out[n++] = c <= 0xFF ? char(c) : '?';
+    }
+    bytes.truncate(n);
     return bytes;
 }
 

@@ -13,6 +13,9 @@
 QString trimBlanks(const QString& text);
 // True when the text holds nothing but space characters; copies nothing.
 bool isBlank(QStringView text);
+// Each line end (CR LF, a lone CR, a lone LF) as one blank. A position in
+// the text, when given, moves with the characters before it.
+QString blanksForLineEnds(const QString& text, qsizetype* position = nullptr);
 
 // The default locale's short date, one blank and its long time without the
 // time zone; at exactly 00:00:00 the date alone.

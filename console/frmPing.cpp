@@ -6,6 +6,8 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
+#include <QIdentityProxyModel>
+#include <QItemDelegate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -26,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <QValidator>
 #include <limits>
 #include <optional>
 
@@ -152,6 +155,64 @@ private:
     bool on_ = true;
 };
 
+// An entry never holds a line end: the list file is the only place where
+// line ends part entries, and a pasted CR LF would split one there. Typed
+// or pasted line ends turn into blanks as they come in.
+class LineEndsAsBlanks : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override
+    {
+        qsizetype at = pos;
+        input = blanksForLineEnds(input, &at);
+        pos = int(at);
+        return Acceptable;
+    }
+};
+
+void blankLineEnds(QLineEdit* edit) { edit->setValidator(new LineEndsAsBlanks(edit)); }
+
+// What the drop-down rows and the address box show of an entry too long to
+// lay out at once.
+constexpr qsizetype kShownLength = 256;
+QString shownPart(const QString& entry) { return entry.left(kShownLength) + QChar(0x2026); }
+
+// The rows of the drop-down list show the start of a very long entry. Qt
+// lays out the whole text of a row to measure and to paint it, and for a
+// 10,000,000-character entry that held the window for seconds at every
+// opening and every move of the pointer. The entries themselves stay whole.
+class ShortRows : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        QVariant value = QIdentityProxyModel::data(index, role);
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
+            const QString text = value.toString();
+            if (text.size() > kShownLength)
+                return shownPart(text);
+        }
+        return value;
+    }
+};
+
+// The box's own row painter, shown the rows through ShortRows.
+class ShortRowsDelegate : public QItemDelegate {
+public:
+    explicit ShortRowsDelegate(QComboBox* box) : QItemDelegate(box) { rows_.setSourceModel(box->model()); }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QItemDelegate::paint(painter, option, rows_.mapFromSource(index));
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QItemDelegate::sizeHint(option, rows_.mapFromSource(index));
+    }
+
+private:
+    ShortRows rows_;
+};
+
 }  // namespace
 
 frmPing::frmPing(Outside& outside, QWidget* parent) : QWidget(parent), outside_(outside)
@@ -199,6 +260,7 @@ void frmPing::createControls()
         auto* e = new QLineEdit(this);
         e->setGeometry(where);
         e->setToolTip(QString::fromUtf8(tip));
+        blankLineEnds(e);
         return e;
     };
 
@@ -229,6 +291,8 @@ void frmPing::createControls()
     // right to step (see cboAddress_Wheel); here only Tab, a click and the
     // access key give it the focus.
     cboAddress->setFocusPolicy(Qt::StrongFocus);
+    blankLineEnds(cboAddress->lineEdit());
+    cboAddress->setItemDelegate(new ShortRowsDelegate(cboAddress));
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = font();
     bold.setBold(true);
@@ -317,6 +381,8 @@ void frmPing::connectHandlers()
     connect(cmdInfo, &QPushButton::clicked, this, &frmPing::cmdInfo_Click);
     connect(cboAddress, &QComboBox::editTextChanged, this, &frmPing::cboAddress_Change);
     connect(cboAddress, &QComboBox::activated, this, &frmPing::cboAddress_Click);
+    connect(cboAddress, &QComboBox::currentIndexChanged, this, &frmPing::holdPickedEntry);
+    connect(cboAddress, &QComboBox::activated, this, &frmPing::holdPickedEntry);
     connect(cmdAdd2list, &QPushButton::clicked, this, &frmPing::cmdAdd2list_Click);
     connect(cmdDeleteIP, &QPushButton::clicked, this, &frmPing::cmdDeleteIP_Click);
     connect(cmdSaveList, &QPushButton::clicked, this, &frmPing::cmdSaveList_Click);
@@ -385,10 +451,10 @@ void frmPing::loadIpList()
 
 void frmPing::showFirstEntry()
 {
-    cboAddress->setEditText(cboAddress->count() > 0 ? cboAddress->itemText(0) : QString());
-    if (trimBlanks(cboAddress->currentText()).isEmpty()) {
+    setBoxText(cboAddress->count() > 0 ? cboAddress->itemText(0) : QString());
+    if (trimBlanks(boxText()).isEmpty()) {
         addEntry(kDefaultEntry);
-        cboAddress->setEditText(cboAddress->itemText(0));
+        setBoxText(cboAddress->itemText(0));
     }
 }
 
@@ -427,6 +493,42 @@ void frmPing::removeEntries(const QString& entry)
     // Removing the item the box points at makes QComboBox show another one.
     if (cboAddress->currentText() != text)
         cboAddress->setEditText(text);
+}
+
+QString frmPing::boxText() const
+{
+    if (!heldEntry_.isEmpty() && cboAddress->currentText() == heldShown_)
+        return heldEntry_;
+    return cboAddress->currentText();
+}
+
+void frmPing::setBoxText(const QString& text)
+{
+    // The line edit lays out its whole text to show it: ten million
+    // characters held the window for seconds, and it cuts at 32,767
+    // anyway. Such an entry is held here whole, and the box shows its start.
+    if (text.size() > cboAddress->lineEdit()->maxLength()) {
+        heldEntry_ = text;
+        heldShown_ = shownPart(text);
+        cboAddress->setEditText(heldShown_);
+        // The address at its start is what matters, not the cut-off end.
+        cboAddress->lineEdit()->setCursorPosition(0);
+    } else {
+        heldEntry_.clear();
+        heldShown_.clear();
+        cboAddress->setEditText(text);
+    }
+}
+
+void frmPing::holdPickedEntry(int index)
+{
+    // QComboBox has already put the picked entry into its line edit, cut to
+    // the line edit's length.
+    if (boxQuiet_ || index < 0)
+        return;
+    const QString entry = cboAddress->itemText(index);
+    if (entry.size() > cboAddress->lineEdit()->maxLength())
+        setBoxText(entry);
 }
 
 QStringList frmPing::entries() const
@@ -472,7 +574,7 @@ void frmPing::PingOnce()
     pinging_ = true;
     const auto done = qScopeGuard([this] { pinging_ = false; });
 
-    const QString box = cboAddress->currentText();
+    const QString box = boxText();
     if (box.isEmpty())
         return;
     if (!(leadingNumber(box) > 0)) {
@@ -488,7 +590,9 @@ void frmPing::PingOnce()
         outside_.pingAddress(address, reply);
         lLastMs = reply.RoundTripTime;
         lastStatus_ = reply.Status;
-        sRisult_ = box + u' ' + generalDateTime(outside_.now()) + QStringLiteral(" - ") + QString::number(lLenData) +
+        // The line begins with the box text as the box shows it: the start
+        // of an entry too long to show, which would flood the log.
+        sRisult_ = cboAddress->currentText() + u' ' + generalDateTime(outside_.now()) + QStringLiteral(" - ") + QString::number(lLenData) +
                    QStringLiteral(" byte(s) sent: ") + QString::number(lLastMs) + QStringLiteral(" ms -- ") +
                    QString::fromStdString(StatusText(reply.Status));
         appendToLog(QStringLiteral("\r\n\r\n") + sRisult_);
@@ -826,7 +930,7 @@ void frmPing::CleanAll()
 
 void frmPing::enableAddressButtons()
 {
-    const bool address = !trimBlanks(cboAddress->currentText()).isEmpty();
+    const bool address = !isBlank(boxText());
     cmdPing->setEnabled(address);
     cmdKeep->setEnabled(address);
     cmdDeleteIP->setEnabled(address);
@@ -850,10 +954,11 @@ void frmPing::cmdAdd2list_Click()
 
 void frmPing::cmdDeleteIP_Click()
 {
-    const QString box = cboAddress->currentText();
+    const QString box = boxText();
     if (box.isEmpty())
         return;
-    if (outside_.askYesNoCancel(this, QStringLiteral("delete ?\r\n") + box) != Outside::Answer::Yes)
+    const QString shown = box.size() > kShownLength ? shownPart(box) : box;
+    if (outside_.askYesNoCancel(this, QStringLiteral("delete ?\r\n") + shown) != Outside::Answer::Yes)
         return;
     QStringList kept = entries();
     kept.removeAll(box);
@@ -980,14 +1085,19 @@ void frmPing::txtRisult_Change()
 {
     if (logText_.size() > kLogLimit) {
         bool keep = false;
-        if (chkAutoSave->isChecked() && SaveLog() == Saved::Failed) {
-            // Emptying now would lose the log for good: keep it and try
-            // again with the next change.
+        if (chkAutoSave->isChecked() && autosaveWaits()) {
             keep = true;
+        } else if (chkAutoSave->isChecked() && SaveLog() == Saved::Failed) {
+            // Emptying now would lose the log for good: keep it and try
+            // again a minute later. Every try writes the whole kept log, so
+            // a try with every line would cost more with each line.
+            keep = true;
+            autosaveFailedAt_ = outside_.now();
             if (!autosaveFailureShown_) {
                 autosaveFailureShown_ = true;
                 outside_.message(this, QStringLiteral("sorry, can't autosave the log\n") + lastSaveError_ +
-                                           QStringLiteral("\nthe log is kept; the next line tries again."));
+                                           QStringLiteral("\nthe log is kept; autosave tries again a minute "
+                                                          "later, \"save + view text\" at once."));
             }
         }
         if (!keep)
@@ -1000,21 +1110,36 @@ void frmPing::txtRisult_Change()
     cmdSave->setEnabled(text);
 }
 
+bool frmPing::autosaveWaits()
+{
+    if (!autosaveFailedAt_.isValid())
+        return false;
+    const QDateTime now = outside_.now();
+    // A clock set back is no reason to wait longer.
+    return now >= autosaveFailedAt_ && now < autosaveFailedAt_.addSecs(60);
+}
+
 frmPing::Saved frmPing::SaveLog()
 {
-    const QString trimmed = trimBlanks(logText_);
-    if (trimmed.isEmpty())
+    if (isBlank(logText_))
         return Saved::Nothing;
     const QString path = freeLogFilePath();
-    const QByteArray bytes =
-        singleByteImage(trimmed + QStringLiteral("\r\n\r\n") + lblAvg->text() + QStringLiteral("\r\n"));
+    // Opened before the text is copied and converted, so that a folder
+    // that takes no file costs no copy of the whole log.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        const QByteArray bytes = singleByteImage(trimBlanks(logText_) + QStringLiteral("\r\n\r\n") +
+                                                 lblAvg->text() + QStringLiteral("\r\n"));
+        written = file.write(bytes) == bytes.size() && file.commit();
+    }
+    if (!written) {
         lastSaveError_ = QDir::toNativeSeparators(path) + u'\n' + file.errorString();
         return Saved::Failed;
     }
     sLogFile = QDir::toNativeSeparators(path).toStdString();
     autosaveFailureShown_ = false;
+    autosaveFailedAt_ = QDateTime();
     return Saved::Written;
 }
 

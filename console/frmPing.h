@@ -27,6 +27,7 @@
 // that Outside::filesFolder chooses: beside the program, or per user.
 #pragma once
 
+#include <QDateTime>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
@@ -142,6 +143,9 @@ private:
     void addEntry(const QString& entry);
     void removeEntries(const QString& entry);
     QStringList entries() const;
+    QString boxText() const;
+    void setBoxText(const QString& text);
+    void holdPickedEntry(int index);
     void enableAddressButtons();
     void SaveIpList();
     QString ipFilePath() const;
@@ -161,6 +165,7 @@ private:
     // ---- log
     void setLogText(const QString& text);
     Saved SaveLog();
+    bool autosaveWaits();
     QString freeLogFilePath() const;
 
     // ---- look
@@ -191,6 +196,10 @@ private:
     // its text when the item it points at goes away or when the first item
     // arrives, and such a passing change is no change of the user's.
     bool boxQuiet_ = false;
+    // An entry too long for the box's line edit, and the start of it that
+    // the box shows instead; the box text is the entry while it shows that.
+    QString heldEntry_;
+    QString heldShown_;
     // The look-up lets waiting events run before it blocks; a second click
     // or Enter among them must not start a look-up inside the look-up.
     bool lookingUp_ = false;
@@ -208,5 +217,7 @@ private:
     bool socketProblemShown_ = false;
     // An autosave failure is told once, until a save succeeds again.
     bool autosaveFailureShown_ = false;
+    // When autosave last failed; it waits a minute before the next try.
+    QDateTime autosaveFailedAt_;
     QString lastSaveError_;
 };

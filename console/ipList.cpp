@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "formats.h"
+
 QStringList ParseIpList(const QByteArray& bytes)
 {
     QStringList entries;
@@ -55,7 +57,9 @@ QByteArray FormatIpList(const QStringList& entries)
         size += e.size() + 2;
     bytes.reserve(size);
     for (const QString& e : entries) {
-        bytes += e.toLatin1();
+        // toLatin1 would write a character outside the BMP, a surrogate
+        // pair, as two question marks.
+        bytes += singleByteImage(e);
         bytes += "\r\n";
     }
     return bytes;

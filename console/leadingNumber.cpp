@@ -1,5 +1,6 @@
 #include "leadingNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -54,6 +55,29 @@ void takeDigits(Reader& in, std::string& out)
     }
 }
 
+// The power of ten of the first significant digit of a number that is not
+// zero: 120 gives 2, 0.001 gives -3, 0.01e5 gives 3. Whether a value out of
+// range is too large or too small hangs on the digits and the exponent
+// together: a long run of zeros after the point is as tiny as a large
+// negative exponent. Huge exponents saturate; only the sign matters then.
+long long decimalMagnitude(const std::string& number)
+{
+    const std::size_t e = std::min(number.find('e'), number.size());
+    const std::size_t point = std::min(number.find('.'), e);
+    const std::size_t first = number.find_first_of("123456789");
+    if (first >= e)
+        return 0;
+    long long magnitude = first < point ? static_cast<long long>(point - first) - 1
+                                        : -static_cast<long long>(first - point);
+    long long exponent = 0;
+    for (std::size_t i = e + 1; i < number.size(); ++i)
+        if (number[i] >= '0' && number[i] <= '9' && exponent < 1'000'000'000'000LL)
+            exponent = exponent * 10 + (number[i] - '0');
+    if (e + 1 < number.size() && number[e + 1] == '-')
+        exponent = -exponent;
+    return magnitude + exponent;
+}
+
 }  // namespace
 
 double leadingNumber(const QString& text)
@@ -105,8 +129,7 @@ double leadingNumber(const QString& text)
     double value = 0;
     const std::errc ec = std::from_chars(first, number.data() + number.size(), value).ec;
     if (ec == std::errc::result_out_of_range) {
-        const bool negativeExponent = number.find("e-") != std::string::npos;
-        if (negativeExponent)
+        if (decimalMagnitude(number) < 0)
             return 0;
         return number.front() == '-' ? -HUGE_VAL : HUGE_VAL;
     }

@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <limits>
 
 void RealOutside::message(QWidget* parent, const QString& text, bool exclamation)
 {
@@ -32,11 +34,19 @@ Outside::Answer RealOutside::askYesNoCancel(QWidget* parent, const QString& text
 std::optional<QString> RealOutside::inputBox(QWidget* parent, const QString& prompt,
                                              const QString& title, const QString& value)
 {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, value, &ok);
-    if (!ok)
+    QInputDialog box(parent);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    // Its line edit would cut the text at 32,767 characters without a word;
+    // the whole of what the user gives is taken, and what was filled in
+    // shows whole.
+    if (auto* edit = box.findChild<QLineEdit*>())
+        edit->setMaxLength(std::numeric_limits<int>::max());
+    box.setTextValue(value);
+    if (box.exec() != QDialog::Accepted)
         return std::nullopt;
-    return answer;
+    return box.textValue();
 }
 
 int RealOutside::showModal(QDialog* dialog) { return dialog->exec(); }

@@ -91,6 +91,10 @@ TEST(IpListFormat, CrLfAfterEveryEntryInLatin1)
     EXPECT_EQ(FormatIpList({QString::fromUtf8("10.0.0.1 | caf\xc3\xa9"),
                             QString::fromUtf8("10.0.0.2 | \xc5\x81\xc3\xb3\x64\xc5\xba")}),
               QByteArray("10.0.0.1 | caf\xe9\r\n10.0.0.2 | ?\xf3\x64?\r\n"));
+    // One "?" for a character beyond the BMP (a surrogate pair), and for a
+    // lone surrogate.
+    EXPECT_EQ(FormatIpList({QString::fromUtf8("1.1.1.1 | \xf0\x9f\x98\x80!"), QString(QChar(0xD800)) + "x"}),
+              QByteArray("1.1.1.1 | ?!\r\n?x\r\n"));
 }
 
 TEST(IpListFormat, EveryByteButLineEndsSurvivesParseAndFormat)

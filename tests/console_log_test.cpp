@@ -138,7 +138,7 @@ TEST_F(Log, FileIsLatin1WithTrimmedBlanksAndQuestionMarks)
     EXPECT_TRUE(readFile(folder.filePath("vesk_2026-12-6_8-15_2.txt")).startsWith("\r\n\r\n  1.2.3.4 "));
 }
 
-TEST_F(Log, FailedAutosaveKeepsTheLogAndTellsOnceUntilASaveWorks)
+TEST_F(Log, FailedAutosaveKeepsTheLogTriesOnceAMinuteAndTellsOnce)
 {
     frm->chkAutoSave->setChecked(true);
     const int step = fixLineLength(100);
@@ -146,6 +146,7 @@ TEST_F(Log, FailedAutosaveKeepsTheLogAndTellsOnceUntilASaveWorks)
     const QString missing = folder.filePath("gone");
     fake.folder = missing;
 
+    const int asked = fake.folderAsked;
     ping(IP_SUCCESS, 1);
     EXPECT_EQ(frm->logText().size(), frmPing::kLogLimit + step);
     ASSERT_EQ(fake.messages.size(), 1);
@@ -153,24 +154,43 @@ TEST_F(Log, FailedAutosaveKeepsTheLogAndTellsOnceUntilASaveWorks)
         << fake.messages[0].toStdString();
     EXPECT_TRUE(fake.messages[0].contains("No such file or directory")) << fake.messages[0].toStdString();
 
-    ping(IP_SUCCESS, 1);
-    EXPECT_EQ(frm->logText().size(), frmPing::kLogLimit + 2 * step);
+    // Two minutes of a one-second repeat: a try at 60 s and at 120 s only.
+    for (int second = 1; second <= 120; ++second) {
+        fake.clock = fake.clock.addSecs(1);
+        ping(IP_SUCCESS, 1);
+    }
+    EXPECT_EQ(fake.folderAsked - asked, 3);
+    EXPECT_EQ(frm->logText().size(), frmPing::kLogLimit + 121 * step);
     EXPECT_EQ(fake.messages.size(), 1);
 
-    // The folder is back: the next line saves everything and empties the log.
+    // The folder is back, but the next try is a minute after the last one.
     QDir().mkpath(missing);
+    fake.clock = fake.clock.addSecs(59);
+    ping(IP_SUCCESS, 1);
+    EXPECT_EQ(frm->logText().size(), frmPing::kLogLimit + 122 * step);
+    fake.clock = fake.clock.addSecs(1);
     ping(IP_SUCCESS, 1);
     EXPECT_TRUE(frm->logText().isEmpty());
-    EXPECT_EQ(readFile(missing + "/vesk_2026-12-6_8-15.txt").count("\r\n\r\n127.0.0.1"), 323);
+    const QStringList files = QDir(missing).entryList({"vesk_*.txt"}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(readFile(missing + "/" + files[0]).count("\r\n\r\n127.0.0.1"), 320 + 123);
 
-    // After a save that worked, a new failure is told again.
+    // A save by hand tries at once, and after it worked autosave does too.
     fillTo(frmPing::kLogLimit);
     QDir(missing).removeRecursively();
     ping(IP_SUCCESS, 1);
     EXPECT_EQ(fake.messages.size(), 2);
-    EXPECT_FALSE(frm->logText().isEmpty());
+    QDir().mkpath(missing);
+    frm->cmdSave->click();
+    EXPECT_EQ(fake.openedUrls.size(), 1u);
+    ping(IP_SUCCESS, 1);
+    EXPECT_TRUE(frm->logText().isEmpty());
 
     // Unticking autosave lets the limit empty the log again.
+    fillTo(frmPing::kLogLimit);
+    QDir(missing).removeRecursively();
+    ping(IP_SUCCESS, 1);
+    EXPECT_FALSE(frm->logText().isEmpty());
     frm->chkAutoSave->setChecked(false);
     ping(IP_SUCCESS, 1);
     EXPECT_TRUE(frm->logText().isEmpty());

@@ -63,6 +63,35 @@ TEST(LeadingNumber, IgnoresTheLocaleAndSurvivesHugeExponents)
     EXPECT_EQ(leadingNumber("1e-999"), 0);
 }
 
+TEST(LeadingNumber, DigitsAndExponentTogetherDecideOverflowAndUnderflow)
+{
+    // About 1e-324 written out, and 1e309 with a negative exponent.
+    const QString tiny = "0." + QString(324, '0') + "1";
+    EXPECT_EQ(leadingNumber(tiny), 0);
+    EXPECT_EQ(leadingNumber("-" + tiny), 0);
+    const QString huge = "1" + QString(310, '0') + "e-1";
+    EXPECT_TRUE(std::isinf(leadingNumber(huge)));
+    EXPECT_GT(leadingNumber(huge), 0);
+    EXPECT_LT(leadingNumber("-" + huge), 0);
+    EXPECT_TRUE(std::isinf(leadingNumber("0.0001e99999999999999999999")));
+    EXPECT_EQ(leadingNumber("100000e-99999999999999999999"), 0);
+    EXPECT_DOUBLE_EQ(leadingNumber("0." + QString(400, '0') + "1e402"), 10);
+}
+
+TEST(Texts, LineEndsBecomeOneBlankEach)
+{
+    EXPECT_EQ(blanksForLineEnds("10.0.0.1\r\n"), "10.0.0.1 ");
+    EXPECT_EQ(blanksForLineEnds("a\rb\nc\r\n\r\nd\n\r"), "a b c  d  ");
+    // A position behind a CR LF moves back by one; one between CR and LF
+    // stands behind the blank.
+    qsizetype at = 6;
+    EXPECT_EQ(blanksForLineEnds("ab\r\ncd", &at), "ab cd");
+    EXPECT_EQ(at, 5);
+    at = 3;
+    blanksForLineEnds("ab\r\ncd", &at);
+    EXPECT_EQ(at, 3);
+}
+
 TEST(Texts, TrimTakesBlanksOnly)
 {
     EXPECT_EQ(trimBlanks("  a b  "), "a b");

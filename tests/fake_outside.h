@@ -25,6 +25,7 @@ public:
     std::vector<std::string> pingedAddresses;
     std::vector<std::string> lookedUpNames;
     int modalShown = 0;
+    int folderAsked = 0;                // programFolder() calls
     int startCalls = 0, quietStartCalls = 0, stopCalls = 0;
 
     // ---- scripted answers
@@ -113,7 +114,11 @@ public:
         return openResult;
     }
     QDateTime now() override { return clock; }
-    QString programFolder() override { return folder; }
+    QString programFolder() override
+    {
+        ++folderAsked;
+        return folder;
+    }
     QString programName() override { return name; }
     bool programFolderWritable() override { return folderWritable; }
     QString userDataFolder() override { return userFolder; }
