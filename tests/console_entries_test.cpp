@@ -12,16 +12,6 @@
 
 using basVesk::IP_SUCCESS;
 
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-}  // namespace
-
 class Entries : public WindowTest {
 protected:
     QString listPath() const { return folder.filePath("vesk_ip.ini"); }

@@ -13,23 +13,6 @@
 
 using basVesk::IP_SUCCESS;
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-}  // namespace
-
 class List : public WindowTest {
 protected:
     QString listPath() const { return folder.filePath("vesk_ip.ini"); }

@@ -8,16 +8,6 @@
 
 using basVesk::IP_SUCCESS;
 
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
-
 class Log : public WindowTest {
 protected:
     // Sets the box so that every ping adds exactly `step` characters

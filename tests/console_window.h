@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -20,6 +21,20 @@
 #include "basVesk.h"
 #include "fake_outside.h"
 #include "frmPing.h"
+
+// Test files beside the program, written and read whole.
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
 
 class WindowTest : public ::testing::Test {
 protected:
