@@ -11,12 +11,16 @@
 // module variables; everything beyond the window (dialogs, clock, folder,
 // desktop, the probe) is reached through Outside only.
 //
-// Where a Qt control would answer a key or the wheel otherwise than the
-// user expects, eventFilter steps in, one block per control: the arrow keys
-// and the wheel of hsc, Enter on a focused button, the access key of "&b:",
-// the wheel over an unfocused address box, and the picks from the box's
-// open list, which alone count as cboAddress_Click. The labels painted by
-// hand take their colours from the palette, also when it changes.
+// Where a Qt control would answer a key, the wheel or the focus otherwise
+// than the user expects, the control is one of controls.h: every button a
+// CommandButton (Enter clicks it), hsc a StepScrollBar,
+// "&b:" a FocusLabel, txtHost and txtIP EntryFields, whose gotFocus and
+// lostFocus signals run txtHost_GotFocus, txtIP_GotFocus and
+// txtHost_LostFocus, and cboAddress an AddressBox, whose picked signal
+// alone runs cboAddress_Click and which holds an entry too long for its
+// line. The window's own eventFilter watches only the hover over lblAvg.
+// The labels painted by hand take their colours from the palette, made
+// readable by colours.h, also when it changes.
 //
 // The controls are public members named as in the layout table, so that
 // tests can reach them; only the window's own handlers change them.
@@ -38,16 +42,13 @@
 
 #include "outside.h"
 
+#include "controls.h"
+
 class QCheckBox;
-class QComboBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
-class QScrollBar;
 class QTimer;
-class QWheelEvent;
 
 class frmPing : public QWidget {
     Q_OBJECT
@@ -62,28 +63,28 @@ public:
     // ---- controls, top to bottom
     std::array<QLabel*, 10> lblPing{};
     QLabel* lblAvg = nullptr;
-    QPushButton* cmdInfo = nullptr;
+    CommandButton* cmdInfo = nullptr;
     QLabel* Label6 = nullptr;
-    QComboBox* cboAddress = nullptr;
-    QPushButton* cmdPing = nullptr;
+    AddressBox* cboAddress = nullptr;
+    CommandButton* cmdPing = nullptr;
     QLabel* Label7 = nullptr;
-    QScrollBar* hsc = nullptr;
-    QPushButton* cmdKeep = nullptr;
+    StepScrollBar* hsc = nullptr;
+    CommandButton* cmdKeep = nullptr;
     QLabel* Label2 = nullptr;
-    QLineEdit* txtHost = nullptr;
-    QPushButton* cmdHost2ip = nullptr;
+    EntryField* txtHost = nullptr;
+    CommandButton* cmdHost2ip = nullptr;
     QLabel* Label4 = nullptr;
-    QLineEdit* txtIP = nullptr;
-    QPushButton* cmdAdd2list = nullptr;
+    EntryField* txtIP = nullptr;
+    CommandButton* cmdAdd2list = nullptr;
     QLabel* lblLenData = nullptr;
     QLabel* lblBytes = nullptr;
-    QPushButton* cmdSetData = nullptr;
+    CommandButton* cmdSetData = nullptr;
     QPlainTextEdit* txtRisult = nullptr;
-    QPushButton* cmdDeleteIP = nullptr;
-    QPushButton* cmdSaveList = nullptr;
+    CommandButton* cmdDeleteIP = nullptr;
+    CommandButton* cmdSaveList = nullptr;
     QLabel* lblLen = nullptr;
-    QPushButton* cmdClear = nullptr;
-    QPushButton* cmdSave = nullptr;
+    CommandButton* cmdClear = nullptr;
+    CommandButton* cmdSave = nullptr;
     QCheckBox* chkAutoSave = nullptr;
     QTimer* Timer1 = nullptr;
     // Never shown: the meter icons 0 to 9 and the program icon 10.
@@ -141,11 +142,7 @@ private:
     void loadIpList();
     void showFirstEntry();
     void addEntry(const QString& entry);
-    void removeEntries(const QString& entry);
     QStringList entries() const;
-    QString boxText() const;
-    void setBoxText(const QString& text);
-    void holdPickedEntry(int index);
     void enableAddressButtons();
     void SaveIpList();
     QString ipFilePath() const;
@@ -174,13 +171,6 @@ private:
     void paintLabel(QLabel* label, QColor background, QColor text);
     void paintIndicators();
 
-    // ---- keyboard and mouse beyond what Qt's controls do by themselves
-    bool hsc_KeyDown(QKeyEvent* event);
-    bool hsc_Wheel(QWheelEvent* event);
-    bool buttonEnter(QPushButton* button, QKeyEvent* event);
-    bool cboAddress_Wheel(QWheelEvent* event);
-    bool listPick(QObject* watched, QEvent* event);
-
     Outside& outside_;
     // Where the list lives, chosen once at start.
     Outside::FilesFolder listFolder_;
@@ -192,23 +182,10 @@ private:
     // where it stopped.
     int infoCounter_ = 0;
     bool pinging_ = false;
-    // Set while the program rearranges the box's list: QComboBox rewrites
-    // its text when the item it points at goes away or when the first item
-    // arrives, and such a passing change is no change of the user's.
-    bool boxQuiet_ = false;
-    // An entry too long for the box's line edit, and the start of it that
-    // the box shows instead; the box text is the entry while it shows that.
-    QString heldEntry_;
-    QString heldShown_;
     // The look-up lets waiting events run before it blocks; a second click
     // or Enter among them must not start a look-up inside the look-up.
     bool lookingUp_ = false;
     bool shownOnce_ = false;
-    // True only while the open drop-down list handles the key or the mouse
-    // release with which the user picks an entry (see listPick).
-    bool listPick_ = false;
-    // What is left of the wheel's turn over hsc after whole steps.
-    int hscWheelRest_ = 0;
     // The cell of lblPing that UpdateTotals lit (-1 before the first
     // ping), and whether lblAvg shows its reversed colours: kept so that a
     // new palette repaints them as they stood.
