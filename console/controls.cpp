@@ -299,7 +299,10 @@ bool AddressBox::eventFilter(QObject* watched, QEvent* event)
         return QComboBox::eventFilter(watched, event);
     QAbstractItemView* list = view();
     bool pick = false;
-    if (watched == list && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+    // The list picks on the key's ShortcutOverride and closes; the key
+    // press that follows would pick a second time.
+    if (watched == list && list->isVisible() &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         pick = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select;
     }

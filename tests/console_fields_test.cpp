@@ -113,6 +113,31 @@ TEST_F(Fields, EnterRunsTheHandlerEvenWithTheButtonDisabled)
     EXPECT_TRUE(frm->txtIP->text().isEmpty());
 }
 
+TEST_F(Fields, FieldsSelectAllOnlyWhenTheUserMovesIn)
+{
+    showActive(*frm);
+    frm->txtIP->setText("10.0.0.7");
+    for (Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::ShortcutFocusReason,
+                                   Qt::MouseFocusReason}) {
+        frm->cmdSetData->setFocus();
+        frm->txtIP->deselect();
+        frm->txtIP->setFocus(reason);
+        EXPECT_EQ(frm->txtIP->selectedText(), "10.0.0.7") << reason;
+    }
+    // The window back at the front, a context menu closed, the program:
+    // the caret stays where the user left it.
+    for (Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason, Qt::OtherFocusReason}) {
+        frm->cmdSetData->setFocus();
+        frm->txtIP->setCursorPosition(3);
+        frm->txtIP->setFocus(reason);
+        EXPECT_FALSE(frm->txtIP->hasSelectedText()) << reason;
+        EXPECT_EQ(frm->txtIP->cursorPosition(), 3) << reason;
+    }
+    frm->txtHost->setText("MyHost");
+    QTest::keyClick(frm.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(frm->txtHost->selectedText(), "MyHost");
+}
+
 using Lookup = WindowTest;
 
 TEST_F(Lookup, NameGoesAsTypedUnderTheHourglass)

@@ -366,10 +366,10 @@ TEST_F(Reset, ChangeOfTheBoxStartsAFreshCount)
     EXPECT_TRUE(frm->cmdKeep->isEnabled());
     EXPECT_TRUE(frm->cmdDeleteIP->isEnabled());
 
-    // Picking an entry of the list resets as well.
+    // Picking an entry of the list resets as well, also the one it shows.
+    setBox(frmPing::kDefaultEntry);
     ping(IP_SUCCESS, 1);
-    frm->cboAddress->setCurrentIndex(0);
-    emit frm->cboAddress->activated(0);
+    emit frm->cboAddress->picked(0);
     EXPECT_TRUE(frm->logText().isEmpty());
     EXPECT_EQ(frm->cboAddress->currentText(), frmPing::kDefaultEntry);
 }
