@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QScopedValueRollback>
+#include <QShortcutEvent>
 #include <QValidator>
 #include <QWheelEvent>
 #include <cstdlib>
@@ -90,6 +91,18 @@ CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushBut
     // A default button would draw a frame of its own and take Enter from
     // every control of the window.
     setAutoDefault(false);
+}
+
+bool CommandButton::event(QEvent* event)
+{
+    // Qt clicks on the access key without moving the focus, so the control
+    // the user leaves would learn it only after the click: a host name
+    // would go into the list as typed, not lower-cased as with the mouse.
+    // An access key shared by two controls only moves the focus, as in Qt.
+    if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous() &&
+        focusPolicy() != Qt::NoFocus)
+        setFocus(Qt::ShortcutFocusReason);
+    return QPushButton::event(event);
 }
 
 void CommandButton::keyPressEvent(QKeyEvent* event)

@@ -17,13 +17,14 @@
 // the window for seconds at every repaint.
 QString shownPart(const QString& text);
 
-// A command button: Enter clicks it while it has the focus, as Space does.
+// A command button: Enter clicks it as Space does, and its access key moves the focus to it, then clicks.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
     explicit CommandButton(const QString& caption, QWidget* parent = nullptr);
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };
 

@@ -13,7 +13,8 @@
 //
 // Where a Qt control would answer a key, the wheel or the focus otherwise
 // than the user expects, the control is one of controls.h: every button a
-// CommandButton (Enter clicks it), hsc a StepScrollBar,
+// CommandButton (Enter clicks it; its access key moves the focus first, so
+// that txtHost_LostFocus runs before the click), hsc a StepScrollBar,
 // "&b:" a FocusLabel, txtHost and txtIP EntryFields, whose gotFocus and
 // lostFocus signals run txtHost_GotFocus, txtIP_GotFocus and
 // txtHost_LostFocus, and cboAddress an AddressBox, whose picked signal

@@ -138,6 +138,21 @@ TEST_F(Fields, FieldsSelectAllOnlyWhenTheUserMovesIn)
     EXPECT_EQ(frm->txtHost->selectedText(), "MyHost");
 }
 
+TEST_F(Fields, AccessKeysLeaveTheHostFieldBeforeTheClickAsTheMouseDoes)
+{
+    showActive(*frm);
+    fake.resolver = [](const std::string&) { return std::string("10.0.0.5"); };
+    frm->txtHost->setFocus();
+    QTest::keyClicks(frm->txtHost, "MyRouter");
+    // The access key clicks about 100 ms later.
+    QTest::keyClick(frm.get(), Qt::Key_G, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fake.lookedUpNames.empty(); }, 3000));
+    EXPECT_EQ(fake.lookedUpNames, std::vector<std::string>{"myrouter"});
+    QTest::keyClick(frm.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frm->cboAddress->count() == 2; }, 3000));
+    EXPECT_EQ(frm->cboAddress->itemText(0).toStdString(), "10.0.0.5 | myrouter");
+}
+
 using Lookup = WindowTest;
 
 TEST_F(Lookup, NameGoesAsTypedUnderTheHourglass)
