@@ -218,6 +218,9 @@ void frmPing::createControls()
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
+    // The coarse default fires up to 5 % early, and above 20 s on whole
+    // seconds: "5 sec" would ping after 4.8 s.
+    Timer1->setTimerType(Qt::PreciseTimer);
 
     // A label's access key moves the focus to the next control that can
     // take it; lblBytes is a label, so "&b:" leads to cmdSetData, which it

@@ -298,6 +298,8 @@ TEST_F(Repeat, ScrollBarSetsIntervalAndCaption)
     EXPECT_EQ(frm->cmdKeep->text(), "&keep: 60 sec");
     EXPECT_EQ(frm->Timer1->interval(), 60000);
     EXPECT_TRUE(frm->Timer1->isActive());
+    // Never early: Qt's coarse timers fire up to 5 % before the interval.
+    EXPECT_EQ(frm->Timer1->timerType(), Qt::PreciseTimer);
 
     frm->hsc->setValue(0);
     EXPECT_EQ(frm->hsc->value(), 1);
