@@ -199,6 +199,17 @@ void EntryField::focusOutEvent(QFocusEvent* event)
     QLineEdit::focusOutEvent(event);
 }
 
+void EntryField::keyPressEvent(QKeyEvent* event)
+{
+    // returnPressed would come with every repeat of a held Enter, with or
+    // without Shift or Ctrl, and a message box with each.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
 // ---------------------------------------------------------- AddressBox ---
 
 AddressBox::AddressBox(QWidget* parent) : QComboBox(parent)

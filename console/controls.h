@@ -53,7 +53,7 @@ private:
     int wheelRest_ = 0;
 };
 
-// A one-line text box: GotFocus and LostFocus events, and no line ends.
+// A one-line text box: GotFocus and LostFocus events, no line ends, Enter held down is one press.
 class EntryField : public QLineEdit {
     Q_OBJECT
 public:
@@ -71,6 +71,7 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A drop-down combo: Click only for a pick from its list, the wheel only with the focus, long entries whole.

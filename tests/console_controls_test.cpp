@@ -125,6 +125,19 @@ TEST_F(Controls, EnterClicksTheFocusedButton)
     EXPECT_FALSE(button->autoDefault());
 }
 
+TEST_F(Controls, EnterHeldDownInAFieldIsOnePress)
+{
+    auto* field = new EntryField(&window);
+    showActive();
+    field->setFocus(Qt::TabFocusReason);
+    QSignalSpy entered(field, &QLineEdit::returnPressed);
+    QTest::keyClick(field, Qt::Key_Return);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+    QApplication::sendEvent(field, &repeat);
+    QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(entered.count(), 2);
+}
+
 // ---------------------------------- the address box: picks and wheel ---
 
 TEST_F(Controls, OnlyAPickFromTheOpenListIsAPick)
