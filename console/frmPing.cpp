@@ -353,7 +353,7 @@ void frmPing::setDefaultPingData()
 {
     sPingData = kDefaultPingData;
     const QString data = QString::fromStdString(sPingData);
-    lblBytes->setText(data);
+    lblBytes->setText(shownPart(data));
     lLenData = characterCount(data);
     lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b:"));
 }
@@ -721,7 +721,9 @@ void frmPing::cmdSetData_Click()
     if (data.isEmpty())
         data = QString::fromStdString(kDefaultPingData);
     sPingData = data.toStdString();
-    lblBytes->setText(data);
+    // The label shows the start: laid out whole, ten million characters
+    // held every repaint of the window for a second.
+    lblBytes->setText(shownPart(data));
     lLenData = characterCount(data);
     lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b"));
 }
