@@ -118,17 +118,24 @@ void CommandButton::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
-// ---------------------------------------------------------- FocusLabel ---
+// ----------------------------------------------------------- TextLabel ---
 
-bool FocusLabel::event(QEvent* event)
+bool TextLabel::event(QEvent* event)
 {
     // QLabel would also click a buddy that is a button, about 100 ms later.
     // The buddy stays, so that the access key is underlined.
     if (event->type() == QEvent::Shortcut && buddy()) {
         buddy()->setFocus(Qt::ShortcutFocusReason);
+        window()->setAttribute(Qt::WA_KeyboardFocusChange);
         return true;
     }
     return QLabel::event(event);
+}
+
+void TextLabel::mouseMoveEvent(QMouseEvent* event)
+{
+    emit mouseMoved();
+    QLabel::mouseMoveEvent(event);
 }
 
 // ------------------------------------------------------- StepScrollBar ---

@@ -28,14 +28,20 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// A label: its access key only moves the focus to the control after it, even to a button.
-class FocusLabel : public QLabel {
+// A label: a MouseMove event, and an access key that only moves the focus to the control after it.
+class TextLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
 
+signals:
+    // The pointer moved over the label (with mouse tracking on, also
+    // without a button held).
+    void mouseMoved();
+
 protected:
     bool event(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 };
 
 // A horizontal scroll bar: a tab stop, keys and wheel step the way they point, Change only on letting go.

@@ -122,10 +122,8 @@ void frmPing::createControls()
     imgIcon = drawPictures();
     setWindowIcon(imgIcon[kProgramIcon]);
 
-    auto label = [this](const char* caption, QRect where, bool border, QLabel* l = nullptr) {
-        if (!l)
-            l = new QLabel(this);
-        l->setText(QString::fromUtf8(caption));
+    auto label = [this](const char* caption, QRect where, bool border) {
+        auto* l = new TextLabel(QString::fromUtf8(caption), this);
         l->setGeometry(where);
         if (border) {
             l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -189,8 +187,7 @@ void frmPing::createControls()
     txtIP = line(twips(780, 1860, 4200, 315), "ip to add to dropdown list");
     cmdAdd2list = button("&add ip to list", twips(5040, 1860, 1500, 315), false);
 
-    lblLenData = new FocusLabel(this);
-    label("&b:", twips(240, 2280, 510, 315), false, lblLenData);
+    lblLenData = label("&b:", twips(240, 2280, 510, 315), false);
     lblBytes = label("", twips(780, 2220, 4200, 315), true);
     // The data string is the user's text: an "&" or a "<b>" in it shows as typed.
     lblBytes->setTextFormat(Qt::PlainText);
@@ -224,7 +221,7 @@ void frmPing::createControls()
 
     // A label's access key moves the focus to the next control that can
     // take it; lblBytes is a label, so "&b:" leads to cmdSetData, which it
-    // does not click (FocusLabel).
+    // does not click (TextLabel).
     Label6->setBuddy(cboAddress);
     Label7->setBuddy(hsc);
     Label2->setBuddy(txtHost);
@@ -267,7 +264,7 @@ void frmPing::connectHandlers()
     // told that the address is missing.
     connect(txtHost, &EntryField::returnPressed, this, &frmPing::cmdHost2ip_Click);
     connect(txtIP, &EntryField::returnPressed, this, &frmPing::cmdAdd2list_Click);
-    lblAvg->installEventFilter(this);
+    connect(lblAvg, &TextLabel::mouseMoved, this, &frmPing::lblAvg_MouseMove);
 }
 
 // ------------------------------------------------------------- start-up ---
@@ -561,13 +558,6 @@ void frmPing::mouseMoveEvent(QMouseEvent* event)
     if (!childAt(event->position().toPoint()))
         Form_MouseMove();
     QWidget::mouseMoveEvent(event);
-}
-
-bool frmPing::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == lblAvg && event->type() == QEvent::MouseMove)
-        lblAvg_MouseMove();
-    return QWidget::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------- address box ---

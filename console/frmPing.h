@@ -12,14 +12,15 @@
 // desktop, the probe) is reached through Outside only.
 //
 // Where a Qt control would answer a key, the wheel or the focus otherwise
-// than the user expects, the control is one of controls.h: every button a
+// than the user expects, the control is one of controls.h, and the window
+// only connects its signals to the handlers: every button is a
 // CommandButton (Enter clicks it; its access key moves the focus first, so
-// that txtHost_LostFocus runs before the click), hsc a StepScrollBar,
-// "&b:" a FocusLabel, txtHost and txtIP EntryFields, whose gotFocus and
-// lostFocus signals run txtHost_GotFocus, txtIP_GotFocus and
-// txtHost_LostFocus, and cboAddress an AddressBox, whose picked signal
-// alone runs cboAddress_Click and which holds an entry too long for its
-// line. The window's own eventFilter watches only the hover over lblAvg.
+// that txtHost_LostFocus runs before the click), every label a TextLabel
+// (the access key of "&b:" only moves the focus; its mouseMoved signal
+// runs lblAvg_MouseMove), hsc a StepScrollBar, txtHost and txtIP
+// EntryFields (gotFocus and lostFocus run txtHost_GotFocus, txtIP_GotFocus
+// and txtHost_LostFocus) and cboAddress an AddressBox (only its picked
+// signal runs cboAddress_Click; it holds an entry too long for its line).
 // The labels painted by hand take their colours from the palette, made
 // readable by colours.h, also when it changes.
 //
@@ -62,28 +63,28 @@ public:
     static inline const QString kDefaultEntry = QStringLiteral("127.0.0.1 | localhost");
 
     // ---- controls, top to bottom
-    std::array<QLabel*, 10> lblPing{};
-    QLabel* lblAvg = nullptr;
+    std::array<TextLabel*, 10> lblPing{};
+    TextLabel* lblAvg = nullptr;
     CommandButton* cmdInfo = nullptr;
-    QLabel* Label6 = nullptr;
+    TextLabel* Label6 = nullptr;
     AddressBox* cboAddress = nullptr;
     CommandButton* cmdPing = nullptr;
-    QLabel* Label7 = nullptr;
+    TextLabel* Label7 = nullptr;
     StepScrollBar* hsc = nullptr;
     CommandButton* cmdKeep = nullptr;
-    QLabel* Label2 = nullptr;
+    TextLabel* Label2 = nullptr;
     EntryField* txtHost = nullptr;
     CommandButton* cmdHost2ip = nullptr;
-    QLabel* Label4 = nullptr;
+    TextLabel* Label4 = nullptr;
     EntryField* txtIP = nullptr;
     CommandButton* cmdAdd2list = nullptr;
-    QLabel* lblLenData = nullptr;
-    QLabel* lblBytes = nullptr;
+    TextLabel* lblLenData = nullptr;
+    TextLabel* lblBytes = nullptr;
     CommandButton* cmdSetData = nullptr;
     QPlainTextEdit* txtRisult = nullptr;
     CommandButton* cmdDeleteIP = nullptr;
     CommandButton* cmdSaveList = nullptr;
-    QLabel* lblLen = nullptr;
+    TextLabel* lblLen = nullptr;
     CommandButton* cmdClear = nullptr;
     CommandButton* cmdSave = nullptr;
     QCheckBox* chkAutoSave = nullptr;
@@ -110,7 +111,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void cmdPing_Click();

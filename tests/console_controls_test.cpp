@@ -88,7 +88,7 @@ TEST_F(Controls, ScrollBarWheelStepsOnePerNotch)
 
 TEST_F(Controls, LabelsAccessKeyOnlyMovesTheFocus)
 {
-    auto* label = new FocusLabel("&b:", &window);
+    auto* label = new TextLabel("&b:", &window);
     auto* button = new CommandButton("&set", &window);
     label->setBuddy(button);
     button->move(0, 50);
