@@ -1,5 +1,5 @@
 // The main window's controls where Qt's own would answer a key, the wheel
-// or the focus otherwise than the user of the original platform expects.
+// or the focus otherwise than the window's users expect of these controls.
 // Each can be made and tried without the window; the window connects their
 // signals to its handlers.
 #pragma once
