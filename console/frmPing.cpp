@@ -2,37 +2,25 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
-#include <QIdentityProxyModel>
-#include <QItemDelegate>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
-#include <QWheelEvent>
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <QValidator>
 #include <limits>
 #include <optional>
 
 #include "basVesk.h"
+#include "colours.h"
+#include "controls.h"
 #include "formats.h"
 #include "frmInfo.h"
 #include "ipList.h"
@@ -93,48 +81,6 @@ std::int64_t floorDivide(std::int64_t sum, std::int64_t count)
     return q;
 }
 
-// WCAG 2 relative luminance and contrast ratio.
-double luminance(const QColor& c)
-{
-    auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-QColor mixed(const QColor& from, const QColor& to, float t)
-{
-    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t,
-                            from.greenF() + (to.greenF() - from.greenF()) * t,
-                            from.blueF() + (to.blueF() - from.blueF()) * t);
-}
-
-// Some themes pair the selection colour with a text that is hard to read
-// on it (Fusion: white on a mid blue, 3.7:1). Such a pair is pulled apart,
-// keeping the hues, until the caption reads at 4.5:1: the darker colour
-// goes towards black and, should that not do, the lighter towards white.
-// The reversed pair comes out as the same two colours, swapped. A pair
-// that reads well already is left as the theme made it.
-void makeReadable(QColor& background, QColor& text)
-{
-    constexpr double kMinimum = 4.5;
-    constexpr int kSteps = 20;
-    if (contrast(background, text) >= kMinimum)
-        return;
-    const bool backgroundDarker = luminance(background) <= luminance(text);
-    QColor& dark = backgroundDarker ? background : text;
-    QColor& light = backgroundDarker ? text : background;
-    for (const auto& [colour, end] : {std::pair{&dark, QColor(Qt::black)}, std::pair{&light, QColor(Qt::white)}}) {
-        const QColor start = *colour;
-        for (int step = 1; step <= kSteps && contrast(dark, light) < kMinimum; ++step)
-            *colour = mixed(start, end, float(step) / kSteps);
-    }
-}
-
 // The hourglass for the whole application while a handler waits; taken
 // down in every outcome, and early when a message box is about to show, so
 // that the box does not look like part of the wait.
@@ -153,64 +99,6 @@ public:
 
 private:
     bool on_ = true;
-};
-
-// An entry never holds a line end: the list file is the only place where
-// line ends part entries, and a pasted CR LF would split one there. Typed
-// or pasted line ends turn into blanks as they come in.
-class LineEndsAsBlanks : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& pos) const override
-    {
-        qsizetype at = pos;
-        input = blanksForLineEnds(input, &at);
-        pos = int(at);
-        return Acceptable;
-    }
-};
-
-void blankLineEnds(QLineEdit* edit) { edit->setValidator(new LineEndsAsBlanks(edit)); }
-
-// What the drop-down rows and the address box show of an entry too long to
-// lay out at once.
-constexpr qsizetype kShownLength = 256;
-QString shownPart(const QString& entry) { return entry.left(kShownLength) + QChar(0x2026); }
-
-// The rows of the drop-down list show the start of a very long entry. Qt
-// lays out the whole text of a row to measure and to paint it, and for a
-// 10,000,000-character entry that held the window for seconds at every
-// opening and every move of the pointer. The entries themselves stay whole.
-class ShortRows : public QIdentityProxyModel {
-public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        QVariant value = QIdentityProxyModel::data(index, role);
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
-            const QString text = value.toString();
-            if (text.size() > kShownLength)
-                return shownPart(text);
-        }
-        return value;
-    }
-};
-
-// The box's own row painter, shown the rows through ShortRows.
-class ShortRowsDelegate : public QItemDelegate {
-public:
-    explicit ShortRowsDelegate(QComboBox* box) : QItemDelegate(box) { rows_.setSourceModel(box->model()); }
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QItemDelegate::paint(painter, option, rows_.mapFromSource(index));
-    }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        return QItemDelegate::sizeHint(option, rows_.mapFromSource(index));
-    }
-
-private:
-    ShortRows rows_;
 };
 
 }  // namespace
@@ -235,7 +123,7 @@ void frmPing::createControls()
     setWindowIcon(imgIcon[kProgramIcon]);
 
     auto label = [this](const char* caption, QRect where, bool border) {
-        auto* l = new QLabel(QString::fromUtf8(caption), this);
+        auto* l = new TextLabel(QString::fromUtf8(caption), this);
         l->setGeometry(where);
         if (border) {
             l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -250,17 +138,15 @@ void frmPing::createControls()
         return l;
     };
     auto button = [this](const char* caption, QRect where, bool enabled = true) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        auto* b = new CommandButton(QString::fromUtf8(caption), this);
         b->setGeometry(where);
-        b->setAutoDefault(false);
         b->setEnabled(enabled);
         return b;
     };
     auto line = [this](QRect where, const char* tip) {
-        auto* e = new QLineEdit(this);
+        auto* e = new EntryField(this);
         e->setGeometry(where);
         e->setToolTip(QString::fromUtf8(tip));
-        blankLineEnds(e);
         return e;
     };
 
@@ -275,24 +161,8 @@ void frmPing::createControls()
     cmdInfo = button("in&fo about vesk", twips(5040, 360, 1500, 315));
 
     Label6 = label("a&ddress:", twips(120, 840, 630, 315), false);
-    cboAddress = new QComboBox(this);
+    cboAddress = new AddressBox(this);
     cboAddress->setGeometry(twips(780, 780, 4215, 315));
-    cboAddress->setEditable(true);
-    // The list is kept sorted by addEntry; Enter adds nothing, and no
-    // completion rewrites what the user types.
-    cboAddress->setInsertPolicy(QComboBox::NoInsert);
-    cboAddress->setCompleter(nullptr);
-    // Every entry is one line in one font, so the drop-down list need not
-    // measure each row before it opens: for 100,000 entries that took a
-    // quarter of a second per opening.
-    if (auto* rows = qobject_cast<QListView*>(cboAddress->view()))
-        rows->setUniformItemSizes(true);
-    // QComboBox takes the focus from a wheel turn over it, and with it the
-    // right to step (see cboAddress_Wheel); here only Tab, a click and the
-    // access key give it the focus.
-    cboAddress->setFocusPolicy(Qt::StrongFocus);
-    blankLineEnds(cboAddress->lineEdit());
-    cboAddress->setItemDelegate(new ShortRowsDelegate(cboAddress));
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = font();
     bold.setBold(true);
@@ -300,17 +170,12 @@ void frmPing::createControls()
     cmdPing = button("single &ping", twips(5040, 780, 1500, 315));
 
     Label7 = label("&repeat:", twips(240, 1200, 510, 315), false);
-    hsc = new QScrollBar(Qt::Horizontal, this);
+    hsc = new StepScrollBar(this);
     hsc->setGeometry(twips(780, 1140, 4200, 315));
     hsc->setRange(1, 60);
     hsc->setValue(1);
     hsc->setSingleStep(1);
     hsc->setPageStep(5);
-    // Only the value the user lets go of counts, not every step of a drag.
-    hsc->setTracking(false);
-    // Scroll bars take no focus by default; this one has a tab stop and an
-    // access key.
-    hsc->setFocusPolicy(Qt::StrongFocus);
     cmdKeep = button("&keep: 1 sec", twips(5040, 1140, 1500, 315));
     cmdKeep->setToolTip(QStringLiteral("1-60 : seconds between pings (depends on the left scroll)"));
 
@@ -350,9 +215,13 @@ void frmPing::createControls()
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
+    // The coarse default fires up to 5 % early, and above 20 s on whole
+    // seconds: "5 sec" would ping after 4.8 s.
+    Timer1->setTimerType(Qt::PreciseTimer);
 
     // A label's access key moves the focus to the next control that can
-    // take it; lblBytes is a label, so "&b:" leads to cmdSetData.
+    // take it; lblBytes is a label, so "&b:" leads to cmdSetData, which it
+    // does not click (TextLabel).
     Label6->setBuddy(cboAddress);
     Label7->setBuddy(hsc);
     Label2->setBuddy(txtHost);
@@ -379,33 +248,23 @@ void frmPing::connectHandlers()
     connect(cmdClear, &QPushButton::clicked, this, &frmPing::cmdClear_Click);
     connect(cmdSetData, &QPushButton::clicked, this, &frmPing::cmdSetData_Click);
     connect(cmdInfo, &QPushButton::clicked, this, &frmPing::cmdInfo_Click);
-    connect(cboAddress, &QComboBox::editTextChanged, this, &frmPing::cboAddress_Change);
-    connect(cboAddress, &QComboBox::activated, this, &frmPing::cboAddress_Click);
-    connect(cboAddress, &QComboBox::currentIndexChanged, this, &frmPing::holdPickedEntry);
-    connect(cboAddress, &QComboBox::activated, this, &frmPing::holdPickedEntry);
+    connect(cboAddress, &AddressBox::editTextChanged, this, &frmPing::cboAddress_Change);
+    connect(cboAddress, &AddressBox::picked, this, &frmPing::cboAddress_Click);
     connect(cmdAdd2list, &QPushButton::clicked, this, &frmPing::cmdAdd2list_Click);
     connect(cmdDeleteIP, &QPushButton::clicked, this, &frmPing::cmdDeleteIP_Click);
     connect(cmdSaveList, &QPushButton::clicked, this, &frmPing::cmdSaveList_Click);
     connect(cmdHost2ip, &QPushButton::clicked, this, &frmPing::cmdHost2ip_Click);
-    connect(txtHost, &QLineEdit::textChanged, this, &frmPing::txtHost_Change);
-    connect(txtIP, &QLineEdit::textChanged, this, &frmPing::txtIP_Change);
+    connect(txtHost, &EntryField::textChanged, this, &frmPing::txtHost_Change);
+    connect(txtIP, &EntryField::textChanged, this, &frmPing::txtIP_Change);
+    connect(txtHost, &EntryField::gotFocus, this, &frmPing::txtHost_GotFocus);
+    connect(txtIP, &EntryField::gotFocus, this, &frmPing::txtIP_GotFocus);
+    connect(txtHost, &EntryField::lostFocus, this, &frmPing::txtHost_LostFocus);
     // Enter calls the handler itself rather than clicking the button, so it
     // works while the button is disabled: Enter in a blank address field is
     // told that the address is missing.
-    connect(txtHost, &QLineEdit::returnPressed, this, &frmPing::cmdHost2ip_Click);
-    connect(txtIP, &QLineEdit::returnPressed, this, &frmPing::cmdAdd2list_Click);
-    lblAvg->installEventFilter(this);
-    txtHost->installEventFilter(this);
-    txtIP->installEventFilter(this);
-    hsc->installEventFilter(this);
-    lblLenData->installEventFilter(this);
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->installEventFilter(this);
-    cboAddress->installEventFilter(this);
-    // Installed after the drop-down list's own filters, so this window sees
-    // a pick before the list acts on it (see listPick).
-    cboAddress->view()->installEventFilter(this);
-    cboAddress->view()->viewport()->installEventFilter(this);
+    connect(txtHost, &EntryField::returnPressed, this, &frmPing::cmdHost2ip_Click);
+    connect(txtIP, &EntryField::returnPressed, this, &frmPing::cmdAdd2list_Click);
+    connect(lblAvg, &TextLabel::mouseMoved, this, &frmPing::lblAvg_MouseMove);
 }
 
 // ------------------------------------------------------------- start-up ---
@@ -451,10 +310,10 @@ void frmPing::loadIpList()
 
 void frmPing::showFirstEntry()
 {
-    setBoxText(cboAddress->count() > 0 ? cboAddress->itemText(0) : QString());
-    if (trimBlanks(boxText()).isEmpty()) {
+    cboAddress->setEntry(cboAddress->count() > 0 ? cboAddress->itemText(0) : QString());
+    if (trimBlanks(cboAddress->entry()).isEmpty()) {
         addEntry(kDefaultEntry);
-        setBoxText(cboAddress->itemText(0));
+        cboAddress->setEntry(cboAddress->itemText(0));
     }
 }
 
@@ -472,63 +331,8 @@ void frmPing::addEntry(const QString& entry)
         else
             low = mid + 1;
     }
-    // The first item put into an empty box becomes its text; an added
-    // entry never changes the text the user sees.
-    const QString text = cboAddress->currentText();
-    QScopedValueRollback quiet(boxQuiet_, true);
-    cboAddress->insertItem(low, entry);
-    if (cboAddress->currentText() != text)
-        cboAddress->setEditText(text);
-}
-
-void frmPing::removeEntries(const QString& entry)
-{
-    // Twins that differ only in case may stand between exact twins, so the
-    // whole list is looked at, from the end so that the indexes hold.
-    const QString text = cboAddress->currentText();
-    QScopedValueRollback quiet(boxQuiet_, true);
-    for (int i = cboAddress->count() - 1; i >= 0; --i)
-        if (cboAddress->itemText(i) == entry)
-            cboAddress->removeItem(i);
-    // Removing the item the box points at makes QComboBox show another one.
-    if (cboAddress->currentText() != text)
-        cboAddress->setEditText(text);
-}
-
-QString frmPing::boxText() const
-{
-    if (!heldEntry_.isEmpty() && cboAddress->currentText() == heldShown_)
-        return heldEntry_;
-    return cboAddress->currentText();
-}
-
-void frmPing::setBoxText(const QString& text)
-{
-    // The line edit lays out its whole text to show it: ten million
-    // characters held the window for seconds, and it cuts at 32,767
-    // anyway. Such an entry is held here whole, and the box shows its start.
-    if (text.size() > cboAddress->lineEdit()->maxLength()) {
-        heldEntry_ = text;
-        heldShown_ = shownPart(text);
-        cboAddress->setEditText(heldShown_);
-        // The address at its start is what matters, not the cut-off end.
-        cboAddress->lineEdit()->setCursorPosition(0);
-    } else {
-        heldEntry_.clear();
-        heldShown_.clear();
-        cboAddress->setEditText(text);
-    }
-}
-
-void frmPing::holdPickedEntry(int index)
-{
-    // QComboBox has already put the picked entry into its line edit, cut to
-    // the line edit's length.
-    if (boxQuiet_ || index < 0)
-        return;
-    const QString entry = cboAddress->itemText(index);
-    if (entry.size() > cboAddress->lineEdit()->maxLength())
-        setBoxText(entry);
+    // An added entry never changes the text the user sees.
+    cboAddress->insertEntry(low, entry);
 }
 
 QStringList frmPing::entries() const
@@ -546,7 +350,7 @@ void frmPing::setDefaultPingData()
 {
     sPingData = kDefaultPingData;
     const QString data = QString::fromStdString(sPingData);
-    lblBytes->setText(data);
+    lblBytes->setText(shownPart(data));
     lLenData = characterCount(data);
     lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b:"));
 }
@@ -574,7 +378,7 @@ void frmPing::PingOnce()
     pinging_ = true;
     const auto done = qScopeGuard([this] { pinging_ = false; });
 
-    const QString box = boxText();
+    const QString box = cboAddress->entry();
     if (box.isEmpty())
         return;
     if (!(leadingNumber(box) > 0)) {
@@ -756,166 +560,18 @@ void frmPing::mouseMoveEvent(QMouseEvent* event)
     QWidget::mouseMoveEvent(event);
 }
 
-bool frmPing::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == lblAvg && event->type() == QEvent::MouseMove)
-        lblAvg_MouseMove();
-    if ((watched == txtHost || watched == txtIP) && event->type() == QEvent::FocusIn) {
-        // The field takes its focus first, since QLineEdit sets the
-        // selection itself on focus (all of it for Tab, none for other
-        // reasons); the selection made after it is the one that stays. A
-        // mouse click still puts the caret where it points, as the press
-        // comes after the focus.
-        watched->event(event);
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (watched == txtHost)
-            txtHost_GotFocus(reason);
-        else
-            txtIP_GotFocus(reason);
-        return true;
-    }
-    if (watched == txtHost && event->type() == QEvent::FocusOut) {
-        // Another window coming to the front, or the field's own context
-        // menu, is no leaving of the field: the focus comes back to it.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            txtHost_LostFocus();
-    }
-
-    // ---- the repeat scroll bar's keys and wheel
-    if (watched == hsc && event->type() == QEvent::KeyPress)
-        return hsc_KeyDown(static_cast<QKeyEvent*>(event));
-    if (watched == hsc && event->type() == QEvent::Wheel)
-        return hsc_Wheel(static_cast<QWheelEvent*>(event));
-
-    // ---- "&b:" only moves the focus
-    if (watched == lblLenData && event->type() == QEvent::Shortcut) {
-        // A label whose buddy is a button would also click it, about 100 ms
-        // later, and open the input box; an access key of a label only
-        // moves the focus. The buddy stays, so that the b is underlined.
-        cmdSetData->setFocus(Qt::ShortcutFocusReason);
-        return true;
-    }
-
-    // ---- Enter on a focused button clicks it, as Space does
-    if (event->type() == QEvent::KeyPress)
-        if (auto* button = qobject_cast<QPushButton*>(watched); button && button->parentWidget() == this)
-            if (buttonEnter(button, static_cast<QKeyEvent*>(event)))
-                return true;
-
-    // ---- the address box: the wheel, and picks from its list
-    if (watched == cboAddress && event->type() == QEvent::Wheel)
-        return cboAddress_Wheel(static_cast<QWheelEvent*>(event));
-    if (listPick(watched, event))
-        return true;
-
-    return QWidget::eventFilter(watched, event);
-}
-
-bool frmPing::hsc_KeyDown(QKeyEvent* event)
-{
-    // QScrollBar inverts its key controls by default, so that Right lowers
-    // the value of a horizontal one. Here the right end stands for 60 and
-    // each key moves the way it points, as a click on an arrow would.
-    if (event->modifiers() & ~Qt::KeypadModifier)
-        return false;
-    static const std::pair<int, QAbstractSlider::SliderAction> keys[] = {
-        {Qt::Key_Right, QAbstractSlider::SliderSingleStepAdd}, {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
-        {Qt::Key_Left, QAbstractSlider::SliderSingleStepSub},  {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
-        {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd}, {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
-        {Qt::Key_Home, QAbstractSlider::SliderToMinimum},       {Qt::Key_End, QAbstractSlider::SliderToMaximum},
-    };
-    for (const auto& [key, action] : keys) {
-        if (event->key() == key) {
-            hsc->triggerAction(action);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool frmPing::hsc_Wheel(QWheelEvent* event)
-{
-    // One notch is one step, as an arrow click; turned towards the user
-    // (or pushed right) the wheel moves the bar right. Qt would move it
-    // three steps a notch, and the way its inverted controls say.
-    const QPoint turn = event->angleDelta();
-    hscWheelRest_ += turn.y() != 0 ? -turn.y() : -turn.x();
-    const int steps = hscWheelRest_ / QWheelEvent::DefaultDeltasPerStep;
-    hscWheelRest_ -= steps * QWheelEvent::DefaultDeltasPerStep;
-    for (int i = 0; i < std::abs(steps); ++i)
-        hsc->triggerAction(steps > 0 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub);
-    event->accept();
-    return true;
-}
-
-bool frmPing::buttonEnter(QPushButton* button, QKeyEvent* event)
-{
-    // In a plain window Qt's buttons take Enter only when they are default
-    // buttons, which would draw them with a frame of their own.
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
-        return false;
-    if (event->modifiers() & ~Qt::KeypadModifier)
-        return false;
-    // Held down, Enter would send a burst of clicks (four pings each).
-    if (!event->isAutoRepeat() && button->isEnabled())
-        button->click();
-    return true;
-}
-
-bool frmPing::cboAddress_Wheel(QWheelEvent* event)
-{
-    // The wheel steps through the entries only while the box has the
-    // focus; a turn on the way past it must not change the address, which
-    // would empty the log.
-    QWidget* focus = QApplication::focusWidget();
-    if (focus == cboAddress || cboAddress->isAncestorOf(focus))
-        return false;
-    event->accept();
-    return true;
-}
-
-bool frmPing::listPick(QObject* watched, QEvent* event)
-{
-    // The open list picks an entry in its own event filter, on Enter or
-    // on the mouse button's release, and the box then emits activated as
-    // it does for non-picks too (see cboAddress_Click). This filter runs
-    // first: it hands the event on to the list's filter itself, with
-    // listPick_ set for as long as the list handles it.
-    if (listPick_)
-        return false;
-    QAbstractItemView* list = cboAddress->view();
-    bool pick = false;
-    if (watched == list && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        pick = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select;
-    }
-    if (watched == list->viewport() && event->type() == QEvent::MouseButtonRelease)
-        pick = true;
-    if (!pick)
-        return false;
-    QScopedValueRollback picking(listPick_, true);
-    QCoreApplication::sendEvent(watched, event);
-    return true;
-}
-
 // ---------------------------------------------------------- address box ---
 
 void frmPing::cboAddress_Change()
 {
-    if (!boxQuiet_)
+    if (!cboAddress->rearranging())
         CleanAll();
 }
 
-void frmPing::cboAddress_Click()
-{
-    // QComboBox::activated comes also for Enter on a typed text that equals
-    // an entry, and for the keys and the wheel on the closed box; only a
-    // pick from the open list is a click. A typed text that the user
-    // confirms must not lose the log it is gathering.
-    if (listPick_ && !boxQuiet_)
-        CleanAll();
-}
+// A pick of the entry the box shows already changes no text: only the
+// pick itself starts the fresh count. A typed text that the user confirms
+// with Enter is no pick, and keeps the log it is gathering.
+void frmPing::cboAddress_Click() { CleanAll(); }
 
 void frmPing::CleanAll()
 {
@@ -930,7 +586,7 @@ void frmPing::CleanAll()
 
 void frmPing::enableAddressButtons()
 {
-    const bool address = !isBlank(boxText());
+    const bool address = !isBlank(cboAddress->entry());
     cmdPing->setEnabled(address);
     cmdKeep->setEnabled(address);
     cmdDeleteIP->setEnabled(address);
@@ -954,11 +610,10 @@ void frmPing::cmdAdd2list_Click()
 
 void frmPing::cmdDeleteIP_Click()
 {
-    const QString box = boxText();
+    const QString box = cboAddress->entry();
     if (box.isEmpty())
         return;
-    const QString shown = box.size() > kShownLength ? shownPart(box) : box;
-    if (outside_.askYesNoCancel(this, QStringLiteral("delete ?\r\n") + shown) != Outside::Answer::Yes)
+    if (outside_.askYesNoCancel(this, QStringLiteral("delete ?\r\n") + shownPart(box)) != Outside::Answer::Yes)
         return;
     QStringList kept = entries();
     kept.removeAll(box);
@@ -971,7 +626,7 @@ void frmPing::cmdDeleteIP_Click()
     }
     // Left in the list, the entry would go back into the file with the
     // next save, and the deletion would be undone without a word.
-    removeEntries(box);
+    cboAddress->removeEntry(box);
     outside_.message(this, QStringLiteral("list saved -- selected ip purged from list"));
 }
 
@@ -1056,7 +711,9 @@ void frmPing::cmdSetData_Click()
     if (data.isEmpty())
         data = QString::fromStdString(kDefaultPingData);
     sPingData = data.toStdString();
-    lblBytes->setText(data);
+    // The label shows the start: laid out whole, ten million characters
+    // held every repaint of the window for a second.
+    lblBytes->setText(shownPart(data));
     lLenData = characterCount(data);
     lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b"));
 }

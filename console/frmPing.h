@@ -11,12 +11,18 @@
 // module variables; everything beyond the window (dialogs, clock, folder,
 // desktop, the probe) is reached through Outside only.
 //
-// Where a Qt control would answer a key or the wheel otherwise than the
-// user expects, eventFilter steps in, one block per control: the arrow keys
-// and the wheel of hsc, Enter on a focused button, the access key of "&b:",
-// the wheel over an unfocused address box, and the picks from the box's
-// open list, which alone count as cboAddress_Click. The labels painted by
-// hand take their colours from the palette, also when it changes.
+// Where a Qt control would answer a key, the wheel or the focus otherwise
+// than the user expects, the control is one of controls.h, and the window
+// only connects its signals to the handlers: every button is a
+// CommandButton (Enter clicks it; its access key moves the focus first, so
+// that txtHost_LostFocus runs before the click), every label a TextLabel
+// (the access key of "&b:" only moves the focus; its mouseMoved signal
+// runs lblAvg_MouseMove), hsc a StepScrollBar, txtHost and txtIP
+// EntryFields (gotFocus and lostFocus run txtHost_GotFocus, txtIP_GotFocus
+// and txtHost_LostFocus) and cboAddress an AddressBox (only its picked
+// signal runs cboAddress_Click; it holds an entry too long for its line).
+// The labels painted by hand take their colours from the palette, made
+// readable by colours.h, also when it changes.
 //
 // The controls are public members named as in the layout table, so that
 // tests can reach them; only the window's own handlers change them.
@@ -38,16 +44,13 @@
 
 #include "outside.h"
 
+#include "controls.h"
+
 class QCheckBox;
-class QComboBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
-class QScrollBar;
 class QTimer;
-class QWheelEvent;
 
 class frmPing : public QWidget {
     Q_OBJECT
@@ -60,30 +63,30 @@ public:
     static inline const QString kDefaultEntry = QStringLiteral("127.0.0.1 | localhost");
 
     // ---- controls, top to bottom
-    std::array<QLabel*, 10> lblPing{};
-    QLabel* lblAvg = nullptr;
-    QPushButton* cmdInfo = nullptr;
-    QLabel* Label6 = nullptr;
-    QComboBox* cboAddress = nullptr;
-    QPushButton* cmdPing = nullptr;
-    QLabel* Label7 = nullptr;
-    QScrollBar* hsc = nullptr;
-    QPushButton* cmdKeep = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* txtHost = nullptr;
-    QPushButton* cmdHost2ip = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* txtIP = nullptr;
-    QPushButton* cmdAdd2list = nullptr;
-    QLabel* lblLenData = nullptr;
-    QLabel* lblBytes = nullptr;
-    QPushButton* cmdSetData = nullptr;
+    std::array<TextLabel*, 10> lblPing{};
+    TextLabel* lblAvg = nullptr;
+    CommandButton* cmdInfo = nullptr;
+    TextLabel* Label6 = nullptr;
+    AddressBox* cboAddress = nullptr;
+    CommandButton* cmdPing = nullptr;
+    TextLabel* Label7 = nullptr;
+    StepScrollBar* hsc = nullptr;
+    CommandButton* cmdKeep = nullptr;
+    TextLabel* Label2 = nullptr;
+    EntryField* txtHost = nullptr;
+    CommandButton* cmdHost2ip = nullptr;
+    TextLabel* Label4 = nullptr;
+    EntryField* txtIP = nullptr;
+    CommandButton* cmdAdd2list = nullptr;
+    TextLabel* lblLenData = nullptr;
+    TextLabel* lblBytes = nullptr;
+    CommandButton* cmdSetData = nullptr;
     QPlainTextEdit* txtRisult = nullptr;
-    QPushButton* cmdDeleteIP = nullptr;
-    QPushButton* cmdSaveList = nullptr;
-    QLabel* lblLen = nullptr;
-    QPushButton* cmdClear = nullptr;
-    QPushButton* cmdSave = nullptr;
+    CommandButton* cmdDeleteIP = nullptr;
+    CommandButton* cmdSaveList = nullptr;
+    TextLabel* lblLen = nullptr;
+    CommandButton* cmdClear = nullptr;
+    CommandButton* cmdSave = nullptr;
     QCheckBox* chkAutoSave = nullptr;
     QTimer* Timer1 = nullptr;
     // Never shown: the meter icons 0 to 9 and the program icon 10.
@@ -108,7 +111,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void cmdPing_Click();
@@ -141,11 +143,7 @@ private:
     void loadIpList();
     void showFirstEntry();
     void addEntry(const QString& entry);
-    void removeEntries(const QString& entry);
     QStringList entries() const;
-    QString boxText() const;
-    void setBoxText(const QString& text);
-    void holdPickedEntry(int index);
     void enableAddressButtons();
     void SaveIpList();
     QString ipFilePath() const;
@@ -174,13 +172,6 @@ private:
     void paintLabel(QLabel* label, QColor background, QColor text);
     void paintIndicators();
 
-    // ---- keyboard and mouse beyond what Qt's controls do by themselves
-    bool hsc_KeyDown(QKeyEvent* event);
-    bool hsc_Wheel(QWheelEvent* event);
-    bool buttonEnter(QPushButton* button, QKeyEvent* event);
-    bool cboAddress_Wheel(QWheelEvent* event);
-    bool listPick(QObject* watched, QEvent* event);
-
     Outside& outside_;
     // Where the list lives, chosen once at start.
     Outside::FilesFolder listFolder_;
@@ -192,23 +183,10 @@ private:
     // where it stopped.
     int infoCounter_ = 0;
     bool pinging_ = false;
-    // Set while the program rearranges the box's list: QComboBox rewrites
-    // its text when the item it points at goes away or when the first item
-    // arrives, and such a passing change is no change of the user's.
-    bool boxQuiet_ = false;
-    // An entry too long for the box's line edit, and the start of it that
-    // the box shows instead; the box text is the entry while it shows that.
-    QString heldEntry_;
-    QString heldShown_;
     // The look-up lets waiting events run before it blocks; a second click
     // or Enter among them must not start a look-up inside the look-up.
     bool lookingUp_ = false;
     bool shownOnce_ = false;
-    // True only while the open drop-down list handles the key or the mouse
-    // release with which the user picks an entry (see listPick).
-    bool listPick_ = false;
-    // What is left of the wheel's turn over hsc after whole steps.
-    int hscWheelRest_ = 0;
     // The cell of lblPing that UpdateTotals lit (-1 before the first
     // ping), and whether lblAvg shows its reversed colours: kept so that a
     // new palette repaints them as they stood.

@@ -123,11 +123,15 @@ TEST_F(Entries, DataStringLongerThanALineEditIsTakenWholeAndSendsNothing)
     frm->cmdSetData->click();
     EXPECT_EQ(basVesk::lLenData, 50000);
     EXPECT_EQ(frm->lblLenData->text(), "50000 &b");
+    EXPECT_EQ(frm->lblBytes->text(), QString(256, u'a') + QChar(0x2026));
     // Longer than a reply can carry: nothing leaves, 11001.
     basVesk::EchoReply reply;
     basVesk::PingAddress("127.0.0.1", reply);
     EXPECT_EQ(reply.Status, basVesk::IP_BUF_TOO_SMALL);
     EXPECT_EQ(basVesk::sPingData.size(), 50000u);
+    // The next "set" offers it whole.
+    frm->cmdSetData->click();
+    EXPECT_EQ(fake.inputValues.back(), *answer);
     basVesk::sPingData = basVesk::kDefaultPingData;
 }
 

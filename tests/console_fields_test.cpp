@@ -113,6 +113,46 @@ TEST_F(Fields, EnterRunsTheHandlerEvenWithTheButtonDisabled)
     EXPECT_TRUE(frm->txtIP->text().isEmpty());
 }
 
+TEST_F(Fields, FieldsSelectAllOnlyWhenTheUserMovesIn)
+{
+    showActive(*frm);
+    frm->txtIP->setText("10.0.0.7");
+    for (Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::ShortcutFocusReason,
+                                   Qt::MouseFocusReason}) {
+        frm->cmdSetData->setFocus();
+        frm->txtIP->deselect();
+        frm->txtIP->setFocus(reason);
+        EXPECT_EQ(frm->txtIP->selectedText(), "10.0.0.7") << reason;
+    }
+    // The window back at the front, a context menu closed, the program:
+    // the caret stays where the user left it.
+    for (Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason, Qt::OtherFocusReason}) {
+        frm->cmdSetData->setFocus();
+        frm->txtIP->setCursorPosition(3);
+        frm->txtIP->setFocus(reason);
+        EXPECT_FALSE(frm->txtIP->hasSelectedText()) << reason;
+        EXPECT_EQ(frm->txtIP->cursorPosition(), 3) << reason;
+    }
+    frm->txtHost->setText("MyHost");
+    QTest::keyClick(frm.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(frm->txtHost->selectedText(), "MyHost");
+}
+
+TEST_F(Fields, AccessKeysLeaveTheHostFieldBeforeTheClickAsTheMouseDoes)
+{
+    showActive(*frm);
+    fake.resolver = [](const std::string&) { return std::string("10.0.0.5"); };
+    frm->txtHost->setFocus();
+    QTest::keyClicks(frm->txtHost, "MyRouter");
+    // The access key clicks about 100 ms later.
+    QTest::keyClick(frm.get(), Qt::Key_G, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fake.lookedUpNames.empty(); }, 3000));
+    EXPECT_EQ(fake.lookedUpNames, std::vector<std::string>{"myrouter"});
+    QTest::keyClick(frm.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frm->cboAddress->count() == 2; }, 3000));
+    EXPECT_EQ(frm->cboAddress->itemText(0).toStdString(), "10.0.0.5 | myrouter");
+}
+
 using Lookup = WindowTest;
 
 TEST_F(Lookup, NameGoesAsTypedUnderTheHourglass)

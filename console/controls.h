@@ -1,0 +1,121 @@
+// The main window's controls where Qt's own would answer a key, the wheel
+// or the focus otherwise than the window's users expect of these controls.
+// Each can be made and tried without the window; the window connects their
+// signals to its handlers.
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QString>
+
+// What a control shows of a text too long to lay out at once: its start and
+// an ellipsis; a shorter text whole. Qt lays out the whole text of a label
+// or a list row to measure and paint it, and ten million characters held
+// the window for seconds at every repaint.
+QString shownPart(const QString& text);
+
+// A command button: Enter clicks it as Space does, and its access key moves the focus to it, then clicks.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit CommandButton(const QString& caption, QWidget* parent = nullptr);
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A label: a MouseMove event, and an access key that only moves the focus to the control after it.
+class TextLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    // The pointer moved over the label (with mouse tracking on, also
+    // without a button held).
+    void mouseMoved();
+
+protected:
+    bool event(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// A horizontal scroll bar: a tab stop, keys and wheel step the way they point, Change only on letting go.
+class StepScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    explicit StepScrollBar(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    // What is left of the wheel's turn after whole steps.
+    int wheelRest_ = 0;
+};
+
+// A one-line text box: GotFocus and LostFocus events, no line ends, Enter held down is one press.
+class EntryField : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit EntryField(QWidget* parent = nullptr);
+
+signals:
+    // After QLineEdit has set its own selection for the focus, so that a
+    // selection made by a receiver is the one that stays.
+    void gotFocus(Qt::FocusReason reason);
+    // The user moved on to another control. Another window coming to the
+    // front, or the field's own context menu, is no leaving: the focus
+    // comes back to the field.
+    void lostFocus();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A drop-down combo: Click only for a pick from its list, the wheel only with the focus, long entries whole.
+class AddressBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit AddressBox(QWidget* parent = nullptr);
+
+    // The text the box stands for: a held entry whole while the box shows
+    // its start.
+    QString entry() const;
+    // Shows the text, held whole when the line cannot take it.
+    void setEntry(const QString& text);
+    // Put an entry at index, or take every copy of one out, leaving the
+    // text the user sees as it was: QComboBox rewrites it when the item it
+    // points at goes away or when the first item arrives.
+    void insertEntry(int index, const QString& entry);
+    void removeEntry(const QString& entry);
+    // True while insertEntry or removeEntry runs: a change of the text then
+    // is no change of the user's.
+    bool rearranging() const { return rearranging_; }
+
+signals:
+    // The user picked the entry at index from the open list, with Enter or
+    // the mouse, also when it is the entry the box shows already.
+    void picked(int index);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void holdPicked(int index);
+
+    QString held_;
+    QString heldShown_;
+    // Set while the open list handles the key or the mouse release with
+    // which the user picks an entry (see eventFilter).
+    bool picking_ = false;
+    bool rearranging_ = false;
+};
