@@ -137,8 +137,8 @@ CommandLine ReadCommandLine(const QStringList& arguments)
     parser.setApplicationDescription(
         QStringLiteral("A desktop ping console: sends ICMP echo requests to an IPv4 address and logs "
                        "each round trip, with totals and a round-trip indicator.\n"
-                       "The list of addresses (vesk_ip.ini) and saved logs live beside the program "
-                       "when the user can write there, else in ~/.local/share/vesk.\n") +
+                       "The list of addresses (vesk_ip.ini) and saved logs live beside the program when "
+                       "it was not installed and the user can write there, else in ~/.local/share/vesk.\n") +
         toolkitOptionsText());
     parser.addOptions({options.help, options.version, options.timeout});
 
