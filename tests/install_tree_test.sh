@@ -45,8 +45,11 @@ grep -qx 'Exec=vesk' "$prefix/share/applications/org.example.vesk.desktop"
 grep -qx 'Icon=org.example.vesk' "$prefix/share/applications/org.example.vesk.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.example.vesk.metainfo.xml"
 version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/vesk" --version)"
-grep -q "<release version=\"${version#vesk }\"" "$prefix/share/metainfo/org.example.vesk.metainfo.xml" ||
-    { echo "the AppStream release is not $version"; exit 1; }
+# The AppStream release is this one, dated as the release notes' latest entry.
+zcat "$prefix/share/doc/vesk/changelog.gz" >"$work/changelog"
+released="$(date -d "$(dpkg-parsechangelog -l "$work/changelog" -SDate | cut -d' ' -f2-4)" +%F)"
+grep -q "<release version=\"${version#vesk }\" date=\"$released\"/>" "$prefix/share/metainfo/org.example.vesk.metainfo.xml" ||
+    { echo "the AppStream release is not $version of $released"; exit 1; }
 grep -qF '\-\-timeout' "$prefix/share/man/man1/vesk.1" || { echo "the man page lacks --help's options"; exit 1; }
 
 # ---- where the list lands, driven as a user would: alt+L saves it.
