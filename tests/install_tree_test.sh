@@ -62,7 +62,7 @@ display=":$(tr -d '\n' <"$work/display")"
 saves_list_into() {
     local expected="$1/vesk_ip.ini" window found=""
     shift
-    env -u XDG_DATA_HOME -u QT_QPA_PLATFORM HOME="$work/home" DISPLAY="$display" "$@" >"$work/log" 2>&1 &
+    env -u XDG_DATA_HOME -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE HOME="$work/home" DISPLAY="$display" "$@" >"$work/log" 2>&1 &
     local pid=$!
     window="$(DISPLAY="$display" timeout 20 xdotool search --sync --onlyvisible --name '^vesk$' | head -n 1)"
     for _ in 1 2 3; do
