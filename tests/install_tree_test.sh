@@ -57,17 +57,17 @@ command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/setup insta
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=":$(tr -d '\n' <"$work/display")"
+export DISPLAY=":$(tr -d '\n' <"$work/display")"
 # saves_list_into FOLDER COMMAND...: vesk_ip.ini lands in FOLDER and nowhere else.
 saves_list_into() {
     local expected="$1/vesk_ip.ini" window found=""
     shift
-    env -u XDG_DATA_HOME -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE HOME="$work/home" DISPLAY="$display" "$@" >"$work/log" 2>&1 &
+    env -u XDG_DATA_HOME -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE HOME="$work/home" "$@" >"$work/log" 2>&1 &
     local pid=$!
-    window="$(DISPLAY="$display" timeout 20 xdotool search --sync --onlyvisible --name '^vesk$' | head -n 1)"
+    window="$(timeout 20 xdotool search --sync --onlyvisible --name '^vesk$' | head -n 1)"
     for _ in 1 2 3; do
         [ -n "$window" ] || break
-        DISPLAY="$display" xdotool windowfocus --sync "$window" key alt+l
+        xdotool windowfocus --sync "$window" key alt+l
         for _ in $(seq 50); do [ -f "$expected" ] && break 2; sleep 0.1; done
     done
     kill "$pid" 2>/dev/null || true
@@ -77,7 +77,7 @@ saves_list_into() {
     [ "$found" = "$expected" ] || { echo "$*: the list went to '$found', not $expected"; cat "$work/log"; exit 1; }
 }
 # A session manager's restart, with the display named on the command line only.
-saves_list_into "$prefix/share/vesk" env -u DISPLAY "$prefix/bin/vesk" -session x -platform xcb -display "$display"
+saves_list_into "$prefix/share/vesk" env -u DISPLAY "$prefix/bin/vesk" -session x -platform xcb -display "$DISPLAY"
 cmake --install "$build" --prefix "$work/opt/vesk" >/dev/null
 mkdir -p "$work/home/bin" "$work/copy"
 ln -s "$work/opt/vesk/bin/vesk" "$work/home/bin/vesk"
