@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <cstdio>
+#include <initializer_list>
 
 #include "basVesk.h"
 
@@ -26,6 +27,90 @@ struct Options {
             .arg(basVesk::kEchoTimeoutMs),
         QStringLiteral("MS")};
 };
+
+// Qt's own options, which QApplication takes out of the command line and
+// acts on: a session manager restarts vesk with -session ID, and a user may
+// pick -platform, -style or -display. As Qt 6.4 reads them: each may have
+// two dashes, one with a value takes the next argument whatever it is, and
+// -style, -stylesheet and -qmljsdebugger take it after "=" as well.
+struct ToolkitOption {
+    const char* name;
+    const char* value;  // its name in --help; none for a switch
+    bool assigned = false;
+};
+using ToolkitOptions = std::initializer_list<ToolkitOption>;
+constexpr ToolkitOptions kQtOptions{
+    {"platform", "NAME[:OPTIONS]"}, {"platformpluginpath", "FOLDER"}, {"platformtheme", "NAME"},
+    {"plugin", "NAME"}, {"session", "ID"}, {"style", "NAME", true}, {"stylesheet", "FILE", true},
+    {"widgetcount", nullptr}, {"reverse", nullptr}, {"qmljsdebugger", "port:PORT[,block]", true},
+    {"qwindowgeometry", "GEOMETRY"}, {"qwindowicon", "FILE"}, {"qwindowtitle", "TITLE"}};
+// Taken by Qt's X11 platform; elsewhere Qt leaves them, and so does vesk.
+constexpr ToolkitOptions kX11Options{
+    {"display", "HOST:SCREEN"}, {"geometry", "GEOMETRY"}, {"title", "TITLE"}, {"icon", "FILE"},
+    {"name", "NAME"}, {"visual", "ID"}, {"nograb", nullptr}, {"dograb", nullptr}};
+
+QString toolkitOptionsText()
+{
+    const auto list = [](ToolkitOptions options) {
+        QStringList names;
+        for (const ToolkitOption& option : options)
+            names += u'-' + QLatin1String(option.name) +
+                     (option.value ? u' ' + QLatin1String(option.value) : QString());
+        return names.join(QStringLiteral(", "));
+    };
+    return QStringLiteral("Qt's own options are taken too and left to Qt: %1; on X11 also %2.")
+        .arg(list(kQtOptions), list(kX11Options));
+}
+
+// The entry of a Qt option, when the argument is one; bare is the argument
+// without its dashes.
+const ToolkitOption* toolkitOption(const QString& argument, QString& bare)
+{
+    bare = argument.startsWith(QLatin1String("--")) ? argument.mid(2)
+           : argument.startsWith(u'-')              ? argument.mid(1)
+                                                    : QString();
+    for (ToolkitOptions options : {kQtOptions, kX11Options})
+        for (const ToolkitOption& option : options) {
+            const QLatin1String name(option.name);
+            if (bare == name || (option.assigned && bare.startsWith(name + u'=')))
+                return &option;
+        }
+    return nullptr;
+}
+
+// What is left of the arguments once Qt's options are out.
+struct OwnArguments {
+    QStringList arguments;
+    // The first Qt option given without its value; empty when none.
+    QString missingValue;
+    // -platform or -display says where the window goes.
+    bool displayNamed = false;
+};
+
+OwnArguments withoutToolkitOptions(const QStringList& arguments)
+{
+    OwnArguments own;
+    own.arguments = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        // After "--" all is vesk's, and refused: it takes no operands.
+        if (arguments[i] == QLatin1String("--")) {
+            own.arguments += arguments.mid(i);
+            break;
+        }
+        QString bare;
+        const ToolkitOption* option = toolkitOption(arguments[i], bare);
+        if (option == nullptr) {
+            own.arguments += arguments[i];
+            continue;
+        }
+        const QLatin1String name(option->name);
+        if (name == QLatin1String("platform") || name == QLatin1String("display"))
+            own.displayNamed = true;
+        if (option->value != nullptr && bare == name && ++i == arguments.size())
+            own.missingValue = arguments[i - 1];
+    }
+    return own;
+}
 
 QString helpText(const QCommandLineParser& parser)
 {
@@ -52,11 +137,15 @@ CommandLine ReadCommandLine(const QStringList& arguments)
     parser.setApplicationDescription(
         QStringLiteral("A desktop ping console: sends ICMP echo requests to an IPv4 address and logs "
                        "each round trip, with totals and a round-trip indicator.\n"
-                       "The list of addresses (vesk_ip.ini) and saved logs live beside the program "
-                       "when the user can write there, else in ~/.local/share/vesk."));
+                       "The list of addresses (vesk_ip.ini) and saved logs live beside the program when "
+                       "it was not installed and the user can write there, else in ~/.local/share/vesk.\n") +
+        toolkitOptionsText());
     parser.addOptions({options.help, options.version, options.timeout});
 
-    if (!parser.parse(arguments))
+    const OwnArguments own = withoutToolkitOptions(arguments);
+    if (!own.missingValue.isEmpty())
+        return refuse(parser, QStringLiteral("%1 needs a value.").arg(own.missingValue));
+    if (!parser.parse(own.arguments))
         return refuse(parser, parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return refuse(parser, QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
@@ -81,12 +170,12 @@ CommandLine ReadCommandLine(const QStringList& arguments)
         line.timeoutMs = ms;
     }
     line.run = true;
+    line.displayNamed = own.displayNamed;
     return line;
 }
 
-std::optional<int> ApplyCommandLine(const QStringList& arguments)
+std::optional<int> ApplyCommandLine(const CommandLine& line)
 {
-    const CommandLine line = ReadCommandLine(arguments);
     std::fputs(line.out.toLocal8Bit().constData(), stdout);
     std::fputs(line.err.toLocal8Bit().constData(), stderr);
     if (!line.run)

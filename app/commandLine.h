@@ -1,6 +1,6 @@
-// vesk's command line: --help, --version and --timeout MS. It is read
-// before any window object exists, so that the first two answer without a
-// display.
+// vesk's command line: --help, --version and --timeout MS, and Qt's own
+// options, which are left for QApplication. It is read before any window
+// object exists, so that the first two answer without a display.
 #pragma once
 
 #include <QString>
@@ -15,11 +15,14 @@ struct CommandLine {
     QString err;  // for standard error
     // The echo wait asked for; 0 when the option was not given.
     int timeoutMs = 0;
+    // -platform or -display says where the window goes, so the
+    // environment need name no display.
+    bool displayNamed = false;
 };
 
 // Reads the arguments, the program's own path first.
 CommandLine ReadCommandLine(const QStringList& arguments);
 
-// Reads the arguments, prints what they ask for, and hands the wait to the
-// probe. Returns the exit status when the program is to end here.
-std::optional<int> ApplyCommandLine(const QStringList& arguments);
+// Prints what the command line asks for and hands the wait to the probe.
+// Returns the exit status when the program is to end here.
+std::optional<int> ApplyCommandLine(const CommandLine& line);

@@ -35,9 +35,10 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (const std::optional<int> exitCode = ApplyCommandLine(arguments))
+    const CommandLine line = ReadCommandLine(arguments);
+    if (const std::optional<int> exitCode = ApplyCommandLine(line))
         return *exitCode;
-    if (noDisplay()) {
+    if (!line.displayNamed && noDisplay()) {
         std::fputs("vesk: no display to open its window on (DISPLAY and WAYLAND_DISPLAY are empty).\n"
                    "Start it from a desktop session, or under a virtual X server: xvfb-run -a vesk\n",
                    stderr);

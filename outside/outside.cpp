@@ -64,16 +64,15 @@ QString RealOutside::programName()
 
 bool RealOutside::programFolderWritable()
 {
-    const QString folder = programFolder();
-    // Root may write anywhere; an installed vesk must still not leave its
-    // list and logs among the system's programs.
-    const QString installed[] = {QStringLiteral(VESK_INSTALL_BINDIR), QStringLiteral("/usr/bin"),
-                                 QStringLiteral("/usr/local/bin"), QStringLiteral("/bin")};
-    for (const QString& bin : installed)
-        if (QFileInfo(folder) == QFileInfo(bin))
-            return false;
+    const QDir folder(programFolder());
+    // An installed vesk keeps nothing among the programs of its install
+    // tree, whatever the prefix and even when run as root. The install
+    // puts the menu entry beside it; a copy in the build folder or
+    // unpacked anywhere has none, and keeps its files beside itself.
+    if (QFileInfo::exists(folder.filePath(QStringLiteral(VESK_INSTALLED_MARK))))
+        return false;
     // access(2) with W_OK: it knows read-only mounts and access lists too.
-    const QFileInfo info(folder);
+    const QFileInfo info(folder.path());
     return info.isDir() && info.isWritable();
 }
 

@@ -34,6 +34,7 @@ TEST(CommandLineProgram, VersionAndHelpNeedNoDisplay)
     EXPECT_EQ(out.rfind("Usage: vesk [options]\n", 0), 0u) << out;
     EXPECT_NE(out.find("--timeout <MS>"), std::string::npos);
     EXPECT_NE(out.find("from 1 to\n                  5000 (default 200)"), std::string::npos) << out;
+    EXPECT_NE(out.find("Qt's own options are taken too and left to Qt: -platform NAME"), std::string::npos);
 
     // No option: the window would open, so the missing display is told
     // rather than Qt aborting.
@@ -47,7 +48,7 @@ TEST(CommandLineProgram, BadArgumentsGiveOneLineAndTheUsage)
     const std::vector<std::vector<std::string>> cases{
         {"--bogus"},       {"-x"},           {"--timeout"},        {"--timeout", "0"},
         {"--timeout", "5001"}, {"--timeout", "abc"}, {"--timeout", "-5"}, {"--timeout=3e2"},
-        {"10.0.0.1"},      {"-platform", "xcb"}};
+        {"10.0.0.1"},      {"-session"},     {"-session=x"},       {"-bg", "red"}};
     for (const auto& args : cases) {
         SCOPED_TRACE(args.back());
         std::string out;
@@ -59,16 +60,36 @@ TEST(CommandLineProgram, BadArgumentsGiveOneLineAndTheUsage)
     }
 }
 
+TEST(CommandLineProgram, QtOptionsAreLeftToQt)
+{
+    // Taken, values and all, so vesk goes on to its window and, with no
+    // display, says so.
+    const std::vector<std::vector<std::string>> cases{
+        {"-session", "x"},  {"--session", "x", "--timeout", "300"}, {"-style", "fusion"}, {"--style=fusion"},
+        {"-stylesheet=a"},  {"-reverse", "-widgetcount"}, {"-qmljsdebugger", "port:1"},
+        {"-qwindowtitle", "-v"}, {"-name", "n", "-nograb", "-geometry", "9x9"}};
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args.front());
+        std::string out;
+        EXPECT_EQ(RunVesk(args, out), 1);
+        EXPECT_NE(out.find("no display"), std::string::npos) << out;
+    }
+    // Naming the platform or the X display stands in for DISPLAY.
+    EXPECT_TRUE(ReadCommandLine({"vesk", "-platform", "offscreen"}).displayNamed);
+    EXPECT_TRUE(ReadCommandLine({"vesk", "--display", ":1"}).displayNamed);
+    EXPECT_FALSE(ReadCommandLine({"vesk", "-qwindowtitle", "-platform"}).displayNamed);
+}
+
 TEST_F(CommandLineTimeout, ReachesTheProbeWithinItsRange)
 {
-    EXPECT_EQ(ApplyCommandLine({"vesk"}), std::nullopt);
+    EXPECT_EQ(ApplyCommandLine(ReadCommandLine({"vesk"})), std::nullopt);
     EXPECT_EQ(basVesk::iEchoTimeoutMs, 200);
-    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout", "300"}), std::nullopt);
+    EXPECT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "300"})), std::nullopt);
     EXPECT_EQ(basVesk::iEchoTimeoutMs, 300);
-    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout=1"}), std::nullopt);
+    EXPECT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout=1"})), std::nullopt);
     EXPECT_EQ(basVesk::iEchoTimeoutMs, 1);
-    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout", "5000"}), std::nullopt);
+    EXPECT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "5000"})), std::nullopt);
     EXPECT_EQ(basVesk::iEchoTimeoutMs, 5000);
-    EXPECT_EQ(ApplyCommandLine({"vesk", "--timeout", "5001"}), 2);
+    EXPECT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "5001"})), 2);
     EXPECT_EQ(basVesk::iEchoTimeoutMs, 5000) << "a refused value changes nothing";
 }

@@ -74,7 +74,7 @@ TEST_F(TimeoutLive, SlowHostLightsWithALongerWait)
     basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs;
     EXPECT_EQ(PingFrom(client, "10.199.1.2").Status, basVesk::IP_REQ_TIMED_OUT);
 
-    ASSERT_EQ(ApplyCommandLine({"vesk", "--timeout", "300"}), std::nullopt);
+    ASSERT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "300"})), std::nullopt);
     const basVesk::EchoReply reply = PingFrom(client, "10.199.1.2");
     EXPECT_EQ(reply.Status, basVesk::IP_SUCCESS);
     EXPECT_GE(reply.RoundTripTime, 250);
