@@ -41,19 +41,28 @@ QString blanksForLineEnds(const QString& text, qsizetype* position)
 
 QString withoutTimeZone(const QString& format)
 {
+    // The zone goes with what only frames it: the brackets straight around
+    // it ("H:mm:ss (t)", "APh:mm:ss [t]") and the blanks and comma that part
+    // it from the time ("HH:mm:ss, t").
     QString out;
     bool quoted = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
         const QChar c = format[i];
-        if (c == u'\'') {
+        if (c == u'\'')
             quoted = !quoted;
+        if (quoted || c != u't') {
             out += c;
-        } else if (c == u't' && !quoted) {
-            while (out.endsWith(u' '))
-                out.chop(1);
-        } else {
-            out += c;
+            continue;
         }
+        while (i + 1 < format.size() && format[i + 1] == u't')
+            ++i;
+        const QChar close = out.endsWith(u'(') ? u')' : out.endsWith(u'[') ? u']' : u'\0';
+        if (close != u'\0' && i + 1 < format.size() && format[i + 1] == close) {
+            out.chop(1);
+            ++i;
+        }
+        while (!out.isEmpty() && (out.back().isSpace() || out.back() == u','))
+            out.chop(1);
     }
     return out.trimmed();
 }

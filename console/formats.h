@@ -21,8 +21,9 @@ QString blanksForLineEnds(const QString& text, qsizetype* position = nullptr);
 // time zone; at exactly 00:00:00 the date alone.
 QString generalDateTime(const QDateTime& when);
 
-// A time format with its time zone fields ("t") and the blanks before them
-// taken out; quoted literal text is left alone.
+// A time format with its time zone fields ("t") taken out, together with
+// the brackets around them and the blanks or comma before them; quoted
+// literal text is left alone.
 QString withoutTimeZone(const QString& format);
 
 // "###,###,###,000": digits grouped by the default locale, at least three.
