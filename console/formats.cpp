@@ -79,6 +79,11 @@ QString generalDateTime(const QDateTime& when)
     return date + u' ' + locale.toString(when, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
 }
 
+QString literalWindowTitle(const QString& text)
+{
+    return QString(text).replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+}
+
 QString lengthCaption(std::int64_t length)
 {
     return QStringLiteral("%L1").arg(qlonglong(length), 3, 10, QChar(u'0'));

@@ -26,6 +26,10 @@ QString generalDateTime(const QDateTime& when);
 // literal text is left alone.
 QString withoutTimeZone(const QString& format);
 
+// A window title that shows the text as it is: Qt reads "[*]" as the
+// place of its modified mark and drops it, but shows a doubled one once.
+QString literalWindowTitle(const QString& text);
+
 // "###,###,###,000": digits grouped by the default locale, at least three.
 QString lengthCaption(std::int64_t length);
 

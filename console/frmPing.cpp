@@ -677,8 +677,8 @@ void frmPing::UpdateTotals()
     litCell_ = cls;
     paintIndicators();
     setWindowIcon(imgIcon[cls]);
-    setWindowTitle(QString::number(v) + QStringLiteral(" ms - ") + trimBlanks(cboAddress->currentText()) +
-                   QStringLiteral(" - vesk"));
+    setWindowTitle(literalWindowTitle(QString::number(v) + QStringLiteral(" ms - ") +
+                                      trimBlanks(cboAddress->currentText()) + QStringLiteral(" - vesk")));
 
     if (failed || v >= 1000) {
         addSaturating(lTimeOut, 1);

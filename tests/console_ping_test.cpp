@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTest>
+#include <QWindow>
 #include <limits>
 
 #include "console_window.h"
@@ -190,6 +191,17 @@ TEST_F(Totals, LineCountsAndTakesTheAverageDown)
     EXPECT_EQ(frm->lblAvg->text(), "total pings: 2 - timeouts: 0 - ok: 2 - avg:  12");
     ping(IP_SUCCESS, 1000);
     EXPECT_EQ(frm->lblAvg->text(), "total pings: 3 - timeouts: 1 - ok: 2 - avg:  12");
+}
+
+TEST_F(Totals, CaptionShowsTheEntryAsItIs)
+{
+    // What the title bar gets, the window's modified mark worked out.
+    frm->winId();
+    for (const char* entry : {"1.2.3.4 | a[*]b", "1.2.3.4 [*][*]", "1.2.3.4 [*]*] [**]"}) {
+        setBox(entry);
+        ping(IP_SUCCESS, 5);
+        EXPECT_EQ(frm->windowHandle()->title(), QString("5 ms - ") + entry + " - vesk");
+    }
 }
 
 TEST_F(Totals, FailedExchangeCountsAsTimeoutNotAsFastReply)
