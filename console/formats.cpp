@@ -67,16 +67,70 @@ QString withoutTimeZone(const QString& format)
     return out.trimmed();
 }
 
+namespace {
+
+// The text in characters a log file holds: the locale's own digits as
+// ASCII digits, direction marks and other invisible format characters
+// dropped, wider blanks as plain ones. A word that still does not fit may
+// stand before the first digit or after the last (the "г." of a Bulgarian
+// date) and goes with the blanks beside it; between the numbers it would
+// leave them run together, and the text comes back null.
+QString singleByteDigits(QStringView text)
+{
+    QString out;
+    qsizetype firstDigit = -1, lastDigit = -1;
+    QList<qsizetype> misfits;
+    for (const char32_t c : text.toUcs4()) {
+        if (QChar::category(c) == QChar::Number_DecimalDigit) {
+            lastDigit = out.size();
+            if (firstDigit < 0)
+                firstDigit = lastDigit;
+            out += QChar(u'0' + QChar::digitValue(c));
+        } else if (QChar::category(c) == QChar::Other_Format) {
+            continue;
+        } else if (c <= 0xFF) {
+            out += QChar(c);
+        } else if (QChar::isSpace(c)) {
+            out += u' ';
+        } else {
+            misfits << out.size();
+            out += u'?';
+        }
+    }
+    qsizetype from = 0, to = out.size();
+    for (const qsizetype at : misfits) {
+        if (at < firstDigit)
+            from = at + 1;
+        else if (at > lastDigit)
+            to = std::min(to, at);
+        else
+            return QString();
+    }
+    return out.mid(from, to - from).trimmed();
+}
+
+}  // namespace
+
 QString generalDateTime(const QDateTime& when)
 {
+    // Log files are single-byte text, and the date and time are what a
+    // saved log is read by: they are written in what such a file holds, in
+    // the window too, so that a saved log is the log the user saw.
     const QLocale locale;
-    const QString date = locale.toString(when.date(), QLocale::ShortFormat);
+    QString date = singleByteDigits(locale.toString(when.date(), QLocale::ShortFormat));
+    if (date.isNull())
+        date = when.date().toString(Qt::ISODate);
     const QTime t = when.time();
     if (t.hour() == 0 && t.minute() == 0 && t.second() == 0)
         return date;
-    // A QDateTime, not a bare QTime: only a date-time knows its zone, should
-    // a locale's format still ask for one.
-    return date + u' ' + locale.toString(when, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+    // A day period beyond Latin-1 is written as the C locale writes it: AM
+    // or PM. A QDateTime, not a bare QTime: only a date-time knows its
+    // zone, should a locale's format still ask for one.
+    const QLocale periods = fitsSingleByte(locale.amText()) && fitsSingleByte(locale.pmText()) ? locale : QLocale::c();
+    QString time = singleByteDigits(periods.toString(when, withoutTimeZone(locale.timeFormat(QLocale::LongFormat))));
+    if (time.isNull())
+        time = t.toString(u"HH:mm:ss");
+    return date + u' ' + time;
 }
 
 QString literalWindowTitle(const QString& text)
@@ -102,6 +156,11 @@ QString logFileName(const QDateTime& when, int copy)
     if (copy > 1)
         name += u'_' + QString::number(copy);
     return name + QStringLiteral(".txt");
+}
+
+bool fitsSingleByte(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
 QByteArray singleByteImage(const QString& text)
