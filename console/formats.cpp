@@ -109,6 +109,28 @@ QString singleByteDigits(QStringView text)
     return out.mid(from, to - from).trimmed();
 }
 
+// Taiwan's long time begins with CLDR's flexible day period "B", which
+// this Qt does not know and would print as the letter ("B20:15:08"). AM/PM
+// is the nearest day period it writes.
+QString withAmPmForB(const QString& format)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u'B') {
+            out += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format[i + 1] == u'B')
+            ++i;
+        out += QLatin1String("AP");
+    }
+    return out;
+}
+
 }  // namespace
 
 QString generalDateTime(const QDateTime& when)
@@ -127,7 +149,7 @@ QString generalDateTime(const QDateTime& when)
     // or PM. A QDateTime, not a bare QTime: only a date-time knows its
     // zone, should a locale's format still ask for one.
     const QLocale periods = fitsSingleByte(locale.amText()) && fitsSingleByte(locale.pmText()) ? locale : QLocale::c();
-    QString time = singleByteDigits(periods.toString(when, withoutTimeZone(locale.timeFormat(QLocale::LongFormat))));
+    QString time = singleByteDigits(periods.toString(when, withoutTimeZone(withAmPmForB(locale.timeFormat(QLocale::LongFormat)))));
     if (time.isNull())
         time = t.toString(u"HH:mm:ss");
     return date + u' ' + time;
