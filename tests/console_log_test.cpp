@@ -190,14 +190,21 @@ TEST_F(Log, FailedAutosaveKeepsTheLogTriesOnceAMinuteAndTellsOnce)
     ping(IP_SUCCESS, 1);
     EXPECT_TRUE(frm->logText().isEmpty());
 
-    // Unticking autosave lets the limit empty the log again.
+    // Unticking autosave lets the limit empty the log again, as the message
+    // said; the next log autosave cannot save is told again.
     fillTo(frmPing::kLogLimit);
     QDir(missing).removeRecursively();
     ping(IP_SUCCESS, 1);
     EXPECT_FALSE(frm->logText().isEmpty());
+    EXPECT_TRUE(fake.messages.back().endsWith("unticked, the next ping empties the log unsaved."));
     frm->chkAutoSave->setChecked(false);
     ping(IP_SUCCESS, 1);
     EXPECT_TRUE(frm->logText().isEmpty());
+    frm->chkAutoSave->setChecked(true);
+    fillTo(frmPing::kLogLimit);
+    ping(IP_SUCCESS, 1);
+    EXPECT_EQ(fake.messages.size(), 4);
+    EXPECT_FALSE(frm->logText().isEmpty());
 }
 
 TEST_F(Log, FailedManualSaveIsReportedAndNothingOpens)
