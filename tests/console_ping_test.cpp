@@ -1,7 +1,10 @@
 // The ping run, the totals line, the repeat and the data string, driven by
 // scripted echo replies.
+#include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QWindow>
 #include <limits>
@@ -146,6 +149,31 @@ TEST_F(PingRun, CmdPingSendsFourThenShowsTheIdleIcon)
     EXPECT_EQ(litCell(), 8);
     EXPECT_EQ(frm->windowTitle(), "700 ms - 127.0.0.1 | localhost - vesk");
     EXPECT_EQ(frm->lblAvg->text(), "total pings: 4 - timeouts: 0 - ok: 4 - avg:  190");
+}
+
+TEST_F(PingRun, BurstPastTheDefaultWaitShowsTheHourglassButNotOverItsMessages)
+{
+    const auto restore = qScopeGuard([] { basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs; });
+    auto shape = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
+    std::vector<int> shapes;
+    fake.duringPing = [&] { shapes.push_back(shape()); };
+    for (const int wait : {basVesk::kEchoTimeoutMs, basVesk::kEchoTimeoutMs + 1, basVesk::kEchoTimeoutMaxMs}) {
+        basVesk::iEchoTimeoutMs = wait;
+        shapes.clear();
+        frm->cmdPing->click();
+        EXPECT_EQ(shapes, std::vector<int>(4, wait > basVesk::kEchoTimeoutMs ? int(Qt::WaitCursor) : -1)) << wait;
+        EXPECT_EQ(shape(), -1) << wait;
+    }
+    // The real message box, as one opens during the burst.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QTimer::singleShot(0, [&] {
+        shapes = {shape()};
+        qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject();
+    });
+    RealOutside().message(frm.get(), "sorry, can ping numeric ip's only!");
+    EXPECT_EQ(shapes, std::vector<int>{int(Qt::ArrowCursor)});
+    EXPECT_EQ(shape(), int(Qt::WaitCursor));
+    QApplication::restoreOverrideCursor();
 }
 
 using Totals = WindowTest;
