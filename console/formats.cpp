@@ -149,7 +149,8 @@ QString generalDateTime(const QDateTime& when)
     // or PM. A QDateTime, not a bare QTime: only a date-time knows its
     // zone, should a locale's format still ask for one.
     const QLocale periods = fitsSingleByte(locale.amText()) && fitsSingleByte(locale.pmText()) ? locale : QLocale::c();
-    QString time = singleByteDigits(periods.toString(when, withoutTimeZone(withAmPmForB(locale.timeFormat(QLocale::LongFormat)))));
+    const QString format = withoutTimeZone(withAmPmForB(locale.timeFormat(QLocale::LongFormat)));
+    QString time = singleByteDigits(periods.toString(when, format));
     if (time.isNull())
         time = t.toString(u"HH:mm:ss");
     return date + u' ' + time;
