@@ -72,19 +72,16 @@ namespace {
 // The text in characters a log file holds: the locale's own digits as
 // ASCII digits, direction marks and other invisible format characters
 // dropped, wider blanks as plain ones. A word that still does not fit may
-// stand before the first digit or after the last (the "г." of a Bulgarian
-// date) and goes with the blanks beside it; between the numbers it would
-// leave them run together, and the text comes back null.
+// follow the last digit (the "г." of a Bulgarian date) and goes with the
+// blank before it; anywhere else it would leave the numbers run together,
+// and the text comes back null.
 QString singleByteDigits(QStringView text)
 {
     QString out;
-    qsizetype firstDigit = -1, lastDigit = -1;
-    QList<qsizetype> misfits;
+    qsizetype lastDigit = -1, misfit = -1;
     for (const char32_t c : text.toUcs4()) {
         if (QChar::category(c) == QChar::Number_DecimalDigit) {
             lastDigit = out.size();
-            if (firstDigit < 0)
-                firstDigit = lastDigit;
             out += QChar(u'0' + QChar::digitValue(c));
         } else if (QChar::category(c) == QChar::Other_Format) {
             continue;
@@ -92,21 +89,16 @@ QString singleByteDigits(QStringView text)
             out += QChar(c);
         } else if (QChar::isSpace(c)) {
             out += u' ';
-        } else {
-            misfits << out.size();
+        } else if (misfit < 0) {
+            misfit = out.size();
             out += u'?';
         }
     }
-    qsizetype from = 0, to = out.size();
-    for (const qsizetype at : misfits) {
-        if (at < firstDigit)
-            from = at + 1;
-        else if (at > lastDigit)
-            to = std::min(to, at);
-        else
-            return QString();
-    }
-    return out.mid(from, to - from).trimmed();
+    if (misfit >= 0 && misfit < lastDigit)
+        return QString();
+    if (misfit >= 0)
+        out.truncate(misfit);
+    return out.trimmed();
 }
 
 // Taiwan's long time begins with CLDR's flexible day period "B", which

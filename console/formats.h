@@ -20,8 +20,8 @@ QString blanksForLineEnds(const QString& text, qsizetype* position = nullptr);
 // The default locale's short date, one blank and its long time without the
 // time zone; at exactly 00:00:00 the date alone. Written in characters that
 // singleByteImage keeps: ASCII digits, AM/PM for a day period beyond
-// Latin-1, no direction marks; a date or a time whose words do not fit
-// between its numbers is written as 2026-12-06 or 20:15:08.
+// Latin-1, no direction marks; a date or a time with a word that does not
+// fit before or between its numbers is written as 2026-12-06 or 20:15:08.
 QString generalDateTime(const QDateTime& when);
 
 // A time format with its time zone fields ("t") taken out, together with

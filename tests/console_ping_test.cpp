@@ -164,15 +164,12 @@ TEST_F(PingRun, BurstPastTheDefaultWaitShowsTheHourglassButNotOverItsMessages)
         EXPECT_EQ(shapes, std::vector<int>(4, wait > basVesk::kEchoTimeoutMs ? int(Qt::WaitCursor) : -1)) << wait;
         EXPECT_EQ(shape(), -1) << wait;
     }
-    // The real message box, as one opens during the burst.
+    // A real message box that opens during the burst.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QTimer::singleShot(0, [&] {
-        shapes = {shape()};
-        qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject();
-    });
+    QTimer::singleShot(0, [&] { shapes = {shape()}; QApplication::activeModalWidget()->close(); });
     RealOutside().message(frm.get(), "sorry, can ping numeric ip's only!");
-    EXPECT_EQ(shapes, std::vector<int>{int(Qt::ArrowCursor)});
-    EXPECT_EQ(shape(), int(Qt::WaitCursor));
+    shapes.push_back(shape());
+    EXPECT_EQ(shapes, (std::vector<int>{int(Qt::ArrowCursor), int(Qt::WaitCursor)}));
     QApplication::restoreOverrideCursor();
 }
 
@@ -223,13 +220,10 @@ TEST_F(Totals, LineCountsAndTakesTheAverageDown)
 
 TEST_F(Totals, CaptionShowsTheEntryAsItIs)
 {
-    // What the title bar gets, the window's modified mark worked out.
     frm->winId();
-    for (const char* entry : {"1.2.3.4 | a[*]b", "1.2.3.4 [*][*]", "1.2.3.4 [*]*] [**]"}) {
-        setBox(entry);
-        ping(IP_SUCCESS, 5);
-        EXPECT_EQ(frm->windowHandle()->title(), QString("5 ms - ") + entry + " - vesk");
-    }
+    setBox("1.2.3.4 | a[*]b [*][*] [*]*]");
+    ping(IP_SUCCESS, 5);
+    EXPECT_EQ(frm->windowHandle()->title(), "5 ms - 1.2.3.4 | a[*]b [*][*] [*]*] - vesk");
 }
 
 TEST_F(Totals, FailedExchangeCountsAsTimeoutNotAsFastReply)

@@ -102,15 +102,12 @@ TEST(Texts, TrimTakesBlanksOnly)
 
 TEST(Texts, DateAndTimeWithoutZoneInWhatAFileHolds)
 {
-    // The locale's order and separators, in ASCII digits, AM/PM where its
-    // own day period is beyond Latin-1, without direction marks (ar_EG);
-    // words beyond Latin-1 dropped at the ends (bg_BG) or, between the
-    // numbers, the plain 24-hour time (ko_KR); zh_TW's "B" is a day period.
+    // Order and separators kept, digits ASCII, day periods beyond Latin-1
+    // AM/PM, words beyond it dropped at the end or the time 24-hour.
     const std::pair<const char*, const char*> cases[] = {
         {"en_GB", "06/12/2026 20:15:08"}, {"en_US", "12/6/26 8:15:08 PM"}, {"de_DE", "06.12.26 20:15:08"},
-        {"es_ES", "6/12/26 20:15:08"}, {"sq_AL", "6.12.26 8:15:08 E PASDITES"}, {"nds_DE", "6.12.26 Klock 20.15:08"},
-        {"fa_IR", "2026/12/6 20:15:08"}, {"ar_EG", "6/12/2026 8:15:08 PM"}, {"mr_IN", "6/12/26 8:15:08 PM"},
-        {"ccp_BD", "6/12/26 8:15:08 PM"}, {"my_MM", "06-12-26 20:15:08"}, {"bg_BG", "6.12.26 20:15:08"},
+        {"es_ES", "6/12/26 20:15:08"}, {"sq_AL", "6.12.26 8:15:08 E PASDITES"}, {"fa_IR", "2026/12/6 20:15:08"},
+        {"ar_EG", "6/12/2026 8:15:08 PM"}, {"ccp_BD", "6/12/26 8:15:08 PM"}, {"bg_BG", "6.12.26 20:15:08"},
         {"ko_KR", "26. 12. 6. 20:15:08"}, {"zh_TW", "2026/12/6 PM8:15:08"},
     };
     for (const auto& [name, expected] : cases) {
@@ -123,12 +120,10 @@ TEST(Texts, DateAndTimeWithoutZoneInWhatAFileHolds)
     EXPECT_EQ(generalDateTime(QDateTime(QDate(2026, 12, 6), QTime(12, 0))), "06/12/2026 12:00:00");
     QLocale::setDefault(QLocale::c());
 
-    // The zone's frames as the locales write them (es_ES, zh_HK, be_BY,
-    // nds_DE); bg_BG's "ч." is no frame.
+    // Frames of the zone as the locales above show; bg_BG's "ч." is none.
     const std::pair<const char*, const char*> formats[] = {
         {"h:mm:ss AP t", "h:mm:ss AP"}, {"t HH:mm", "HH:mm"}, {"HH 'at' mm tttt", "HH 'at' mm"},
-        {"H:mm:ss (t)", "H:mm:ss"}, {"APh:mm:ss [t]", "APh:mm:ss"}, {"HH:mm:ss, t", "HH:mm:ss"},
-        {"'Klock' H.mm:ss (t)", "'Klock' H.mm:ss"}, {"H:mm:ss 'ч'. t", "H:mm:ss 'ч'."}, {"HH '(t)' mm", "HH '(t)' mm"},
+        {"HH:mm:ss, t", "HH:mm:ss"}, {"H:mm:ss 'ч'. t", "H:mm:ss 'ч'."}, {"HH '(t)' mm", "HH '(t)' mm"},
     };
     for (const auto& [format, expected] : formats)
         EXPECT_EQ(withoutTimeZone(QString::fromUtf8(format)), QString::fromUtf8(expected)) << format;
