@@ -41,33 +41,116 @@ QString blanksForLineEnds(const QString& text, qsizetype* position)
 
 QString withoutTimeZone(const QString& format)
 {
+    // The zone goes with what only frames it: the brackets straight around
+    // it ("H:mm:ss (t)", "APh:mm:ss [t]") and the blanks and comma that part
+    // it from the time ("HH:mm:ss, t").
     QString out;
     bool quoted = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
         const QChar c = format[i];
-        if (c == u'\'') {
+        if (c == u'\'')
             quoted = !quoted;
+        if (quoted || c != u't') {
             out += c;
-        } else if (c == u't' && !quoted) {
-            while (out.endsWith(u' '))
-                out.chop(1);
-        } else {
-            out += c;
+            continue;
         }
+        while (i + 1 < format.size() && format[i + 1] == u't')
+            ++i;
+        const QChar close = out.endsWith(u'(') ? u')' : out.endsWith(u'[') ? u']' : u'\0';
+        if (close != u'\0' && i + 1 < format.size() && format[i + 1] == close) {
+            out.chop(1);
+            ++i;
+        }
+        while (!out.isEmpty() && (out.back().isSpace() || out.back() == u','))
+            out.chop(1);
     }
     return out.trimmed();
 }
 
+namespace {
+
+// The text in characters a log file holds: the locale's own digits as
+// ASCII digits, direction marks and other invisible format characters
+// dropped, wider blanks as plain ones. A word that still does not fit may
+// follow the last digit (the "г." of a Bulgarian date) and goes with the
+// blank before it; anywhere else it would leave the numbers run together,
+// and the text comes back null.
+QString singleByteDigits(QStringView text)
+{
+    QString out;
+    qsizetype lastDigit = -1, misfit = -1;
+    for (const char32_t c : text.toUcs4()) {
+        if (QChar::category(c) == QChar::Number_DecimalDigit) {
+            lastDigit = out.size();
+            out += QChar(u'0' + QChar::digitValue(c));
+        } else if (QChar::category(c) == QChar::Other_Format) {
+            continue;
+        } else if (c <= 0xFF) {
+            out += QChar(c);
+        } else if (QChar::isSpace(c)) {
+            out += u' ';
+        } else if (misfit < 0) {
+            misfit = out.size();
+            out += u'?';
+        }
+    }
+    if (misfit >= 0 && misfit < lastDigit)
+        return QString();
+    if (misfit >= 0)
+        out.truncate(misfit);
+    return out.trimmed();
+}
+
+// Taiwan's long time begins with CLDR's flexible day period "B", which
+// this Qt does not know and would print as the letter ("B20:15:08"). AM/PM
+// is the nearest day period it writes.
+QString withAmPmForB(const QString& format)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u'B') {
+            out += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format[i + 1] == u'B')
+            ++i;
+        out += QLatin1String("AP");
+    }
+    return out;
+}
+
+}  // namespace
+
 QString generalDateTime(const QDateTime& when)
 {
+    // Log files are single-byte text, and the date and time are what a
+    // saved log is read by: they are written in what such a file holds, in
+    // the window too, so that a saved log is the log the user saw.
     const QLocale locale;
-    const QString date = locale.toString(when.date(), QLocale::ShortFormat);
+    QString date = singleByteDigits(locale.toString(when.date(), QLocale::ShortFormat));
+    if (date.isNull())
+        date = when.date().toString(Qt::ISODate);
     const QTime t = when.time();
     if (t.hour() == 0 && t.minute() == 0 && t.second() == 0)
         return date;
-    // A QDateTime, not a bare QTime: only a date-time knows its zone, should
-    // a locale's format still ask for one.
-    return date + u' ' + locale.toString(when, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+    // A day period beyond Latin-1 is written as the C locale writes it: AM
+    // or PM. A QDateTime, not a bare QTime: only a date-time knows its
+    // zone, should a locale's format still ask for one.
+    const QLocale periods = fitsSingleByte(locale.amText()) && fitsSingleByte(locale.pmText()) ? locale : QLocale::c();
+    const QString format = withoutTimeZone(withAmPmForB(locale.timeFormat(QLocale::LongFormat)));
+    QString time = singleByteDigits(periods.toString(when, format));
+    if (time.isNull())
+        time = t.toString(u"HH:mm:ss");
+    return date + u' ' + time;
+}
+
+QString literalWindowTitle(const QString& text)
+{
+    return QString(text).replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
 }
 
 QString lengthCaption(std::int64_t length)
@@ -88,6 +171,11 @@ QString logFileName(const QDateTime& when, int copy)
     if (copy > 1)
         name += u'_' + QString::number(copy);
     return name + QStringLiteral(".txt");
+}
+
+bool fitsSingleByte(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
 QByteArray singleByteImage(const QString& text)

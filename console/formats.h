@@ -18,12 +18,20 @@ bool isBlank(QStringView text);
 QString blanksForLineEnds(const QString& text, qsizetype* position = nullptr);
 
 // The default locale's short date, one blank and its long time without the
-// time zone; at exactly 00:00:00 the date alone.
+// time zone; at exactly 00:00:00 the date alone. Written in characters that
+// singleByteImage keeps: ASCII digits, AM/PM for a day period beyond
+// Latin-1, no direction marks; a date or a time with a word that does not
+// fit before or between its numbers is written as 2026-12-06 or 20:15:08.
 QString generalDateTime(const QDateTime& when);
 
-// A time format with its time zone fields ("t") and the blanks before them
-// taken out; quoted literal text is left alone.
+// A time format with its time zone fields ("t") taken out, together with
+// the brackets around them and the blanks or comma before them; quoted
+// literal text is left alone.
 QString withoutTimeZone(const QString& format);
+
+// A window title that shows the text as it is: Qt reads "[*]" as the
+// place of its modified mark and drops it, but shows a doubled one once.
+QString literalWindowTitle(const QString& text);
 
 // "###,###,###,000": digits grouped by the default locale, at least three.
 QString lengthCaption(std::int64_t length);
@@ -32,6 +40,8 @@ QString lengthCaption(std::int64_t length);
 // zeros. copy 1 is the plain name, copy n > 1 appends "_n".
 QString logFileName(const QDateTime& when, int copy = 1);
 
+// Whether singleByteImage keeps every character of the text.
+bool fitsSingleByte(QStringView text);
 // Latin-1 bytes; a character that Latin-1 cannot hold becomes one "?".
 QByteArray singleByteImage(const QString& text);
 

@@ -435,6 +435,11 @@ void frmPing::reportSocketProblem()
 
 void frmPing::cmdPing_Click()
 {
+    // Four waits of the default length pass as one click; with a longer
+    // --timeout the burst can hold the window for seconds.
+    std::optional<BusyCursor> hourglass;
+    if (iEchoTimeoutMs > kEchoTimeoutMs)
+        hourglass.emplace();
     for (int i = 0; i < 4; ++i)
         PingOnce();
     setWindowIcon(imgIcon[kProgramIcon]);
@@ -481,8 +486,8 @@ void frmPing::UpdateTotals()
     litCell_ = cls;
     paintIndicators();
     setWindowIcon(imgIcon[cls]);
-    setWindowTitle(QString::number(v) + QStringLiteral(" ms - ") + trimBlanks(cboAddress->currentText()) +
-                   QStringLiteral(" - vesk"));
+    setWindowTitle(literalWindowTitle(QString::number(v) + QStringLiteral(" ms - ") +
+                                      trimBlanks(cboAddress->currentText()) + QStringLiteral(" - vesk")));
 
     if (failed || v >= 1000) {
         addSaturating(lTimeOut, 1);
@@ -752,13 +757,21 @@ void frmPing::txtRisult_Change()
             autosaveFailedAt_ = outside_.now();
             if (!autosaveFailureShown_) {
                 autosaveFailureShown_ = true;
+                // Kept only while autosave is ticked: unticked, the limit
+                // empties the log as it always does, and the user must know.
                 outside_.message(this, QStringLiteral("sorry, can't autosave the log\n") + lastSaveError_ +
-                                           QStringLiteral("\nthe log is kept; autosave tries again a minute "
-                                                          "later, \"save + view text\" at once."));
+                                           QStringLiteral("\nthe log is kept while autosave is ticked: it tries "
+                                                          "again a minute later, \"save + view text\" at once. "
+                                                          "unticked, the next ping empties the log unsaved."));
             }
         }
-        if (!keep)
+        if (!keep) {
+            // The log that autosave could not save is gone, as the user was
+            // told; the next one it cannot save is told and tried afresh.
+            autosaveFailureShown_ = false;
+            autosaveFailedAt_ = QDateTime();
             setLogText(QString());
+        }
     }
     // Runs on every ping: look for a character that is not a blank rather
     // than copy 32000 characters to trim them.

@@ -16,7 +16,14 @@ void RealOutside::message(QWidget* parent, const QString& text, bool exclamation
 {
     QMessageBox box(exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    // A box that opens in the middle of a wait (a burst of pings under the
+    // hourglass) waits for the user, and shows the normal pointer.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
 }
 
 Outside::Answer RealOutside::askYesNoCancel(QWidget* parent, const QString& text)

@@ -126,6 +126,14 @@ TEST_F(Log, FileIsLatin1WithTrimmedBlanksAndQuestionMarks)
     ping(IP_SUCCESS, 12);
     frm->cmdSave->click();
     EXPECT_TRUE(readFile(folder.filePath("vesk_2026-12-6_8-15_2.txt")).startsWith("\r\n\r\n  1.2.3.4 "));
+
+    // Where the locale has digits of its own, the date and time stay readable.
+    for (const auto& [name, when] : {std::pair{"fa_IR", " 2026/12/6 8:15:08 - "}, {"ar_EG", " 6/12/2026 8:15:08 AM - "}}) {
+        QLocale::setDefault(QLocale(name));
+        ping(IP_SUCCESS, 12);
+        frm->cmdSave->click();
+        EXPECT_TRUE(readFile(QString::fromStdString(basVesk::sLogFile)).contains(QByteArray("1.2.3.4") + when)) << name;
+    }
 }
 
 TEST_F(Log, FailedAutosaveKeepsTheLogTriesOnceAMinuteAndTellsOnce)
@@ -176,14 +184,21 @@ TEST_F(Log, FailedAutosaveKeepsTheLogTriesOnceAMinuteAndTellsOnce)
     ping(IP_SUCCESS, 1);
     EXPECT_TRUE(frm->logText().isEmpty());
 
-    // Unticking autosave lets the limit empty the log again.
+    // Unticking autosave lets the limit empty the log again, as the message
+    // said; the next log autosave cannot save is told again.
     fillTo(frmPing::kLogLimit);
     QDir(missing).removeRecursively();
     ping(IP_SUCCESS, 1);
     EXPECT_FALSE(frm->logText().isEmpty());
+    EXPECT_TRUE(fake.messages.back().endsWith("unticked, the next ping empties the log unsaved."));
     frm->chkAutoSave->setChecked(false);
     ping(IP_SUCCESS, 1);
     EXPECT_TRUE(frm->logText().isEmpty());
+    frm->chkAutoSave->setChecked(true);
+    fillTo(frmPing::kLogLimit);
+    ping(IP_SUCCESS, 1);
+    EXPECT_EQ(fake.messages.size(), 4);
+    EXPECT_FALSE(frm->logText().isEmpty());
 }
 
 TEST_F(Log, FailedManualSaveIsReportedAndNothingOpens)

@@ -1,8 +1,12 @@
 // The ping run, the totals line, the repeat and the data string, driven by
 // scripted echo replies.
+#include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
+#include <QWindow>
 #include <limits>
 
 #include "console_window.h"
@@ -147,6 +151,28 @@ TEST_F(PingRun, CmdPingSendsFourThenShowsTheIdleIcon)
     EXPECT_EQ(frm->lblAvg->text(), "total pings: 4 - timeouts: 0 - ok: 4 - avg:  190");
 }
 
+TEST_F(PingRun, BurstPastTheDefaultWaitShowsTheHourglassButNotOverItsMessages)
+{
+    const auto restore = qScopeGuard([] { basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs; });
+    auto shape = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
+    std::vector<int> shapes;
+    fake.duringPing = [&] { shapes.push_back(shape()); };
+    for (const int wait : {basVesk::kEchoTimeoutMs, basVesk::kEchoTimeoutMs + 1, basVesk::kEchoTimeoutMaxMs}) {
+        basVesk::iEchoTimeoutMs = wait;
+        shapes.clear();
+        frm->cmdPing->click();
+        EXPECT_EQ(shapes, std::vector<int>(4, wait > basVesk::kEchoTimeoutMs ? int(Qt::WaitCursor) : -1)) << wait;
+        EXPECT_EQ(shape(), -1) << wait;
+    }
+    // A real message box that opens during the burst.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QTimer::singleShot(0, [&] { shapes = {shape()}; QApplication::activeModalWidget()->close(); });
+    RealOutside().message(frm.get(), "sorry, can ping numeric ip's only!");
+    shapes.push_back(shape());
+    EXPECT_EQ(shapes, (std::vector<int>{int(Qt::ArrowCursor), int(Qt::WaitCursor)}));
+    QApplication::restoreOverrideCursor();
+}
+
 using Totals = WindowTest;
 
 TEST_F(Totals, ClassAndTimeoutBoundaries)
@@ -190,6 +216,14 @@ TEST_F(Totals, LineCountsAndTakesTheAverageDown)
     EXPECT_EQ(frm->lblAvg->text(), "total pings: 2 - timeouts: 0 - ok: 2 - avg:  12");
     ping(IP_SUCCESS, 1000);
     EXPECT_EQ(frm->lblAvg->text(), "total pings: 3 - timeouts: 1 - ok: 2 - avg:  12");
+}
+
+TEST_F(Totals, CaptionShowsTheEntryAsItIs)
+{
+    frm->winId();
+    setBox("1.2.3.4 | a[*]b [*][*] [*]*]");
+    ping(IP_SUCCESS, 5);
+    EXPECT_EQ(frm->windowHandle()->title(), "5 ms - 1.2.3.4 | a[*]b [*][*] [*]*] - vesk");
 }
 
 TEST_F(Totals, FailedExchangeCountsAsTimeoutNotAsFastReply)

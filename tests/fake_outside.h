@@ -46,6 +46,8 @@ public:
     QString path = "/opt/vesk/bin/vesk";
     // Runs inside a message box, while it would be open (e.g. a timer tick).
     std::function<void()> duringMessage;
+    // Runs inside each echo exchange, while it would wait.
+    std::function<void()> duringPing;
     // Runs while a modal dialog is "open"; the dialog is closed afterwards.
     std::function<void(QDialog*)> duringModal;
     // Shows modal dialogs with QDialog::exec, as the real program does:
@@ -141,6 +143,8 @@ public:
     void pingAddress(const std::string& address, basVesk::EchoReply& reply) override
     {
         pingedAddresses.push_back(address);
+        if (duringPing)
+            duringPing();
         if (replies.empty()) {
             reply.Status = 0;
             reply.RoundTripTime = 1;
