@@ -28,7 +28,6 @@ TEST_F(PingRun, OnePingWritesItsLineLengthAndCount)
     EXPECT_EQ(frm->logText(), "\r\n\r\n" + kLine);
     EXPECT_EQ(frm->txtRisult->toPlainText(), "\n\n" + kLine);
     EXPECT_TRUE(frm->txtRisult->textCursor().atEnd());
-    ASSERT_EQ(kLine.size() + 4, 88);
     EXPECT_EQ(frm->lblLen->text(), "088");
     EXPECT_EQ(fake.pingedAddresses, std::vector<std::string>{"127.0.0.1"});
     EXPECT_EQ(fake.startCalls, 1);

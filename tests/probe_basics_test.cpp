@@ -182,20 +182,6 @@ TEST(SocketsStartup, FailedCleanupShowsItsResult)
     EXPECT_EQ(basVesk::CheckSocketsCleanup(0).message, "");
 }
 
-// The platform's own layer (none on Linux, Winsock on Windows) starts and
-// stops without a word; each start is matched by one stop.
-TEST(SocketsStartup, WorkingLayerStartsAndStopsSilently)
-{
-    const basVesk::SocketNotice start = basVesk::StartSockets();
-    EXPECT_TRUE(start.ok);
-    EXPECT_EQ(start.message, "");
-    EXPECT_EQ(basVesk::StopSockets().message, "");
-    EXPECT_TRUE(basVesk::StartSocketsQuiet());
-    const basVesk::SocketNotice stop = basVesk::StopSockets();
-    EXPECT_TRUE(stop.ok);
-    EXPECT_EQ(stop.message, "");
-}
-
 // ----------------------------------------------------------- the payload
 
 TEST(PayloadImage, CharactersUpToFFBecomeTheirByte)
