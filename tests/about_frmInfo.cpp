@@ -113,10 +113,20 @@ TEST_F(FrmInfo, FixedLayoutCentredOverTheMainWindow)
     EXPECT_EQ(w.minimumSize(), QSize(188, 153));
     EXPECT_EQ(w.maximumSize(), QSize(188, 153));
     EXPECT_TRUE(w.isWindow());
-    EXPECT_EQ(w.lblNome->geometry(), QRect(40, 8, 140, 32));
-    EXPECT_EQ(w.lblVer->geometry(), QRect(40, 44, 140, 32));
-    EXPECT_EQ(w.cmdOrv->geometry(), QRect(40, 80, 140, 32));
-    EXPECT_EQ(w.cmOK->geometry(), QRect(40, 116, 140, 32));
+    // The icon at the left, at its larger size too; right of it, one
+    // column top to bottom; all inside the window and clear of each other.
+    w.Timer1_Timer();
+    const QWidget* column[] = {w.lblNome, w.lblVer, w.cmdOrv, w.cmOK};
+    EXPECT_LT(w.Image1->geometry().right(), w.lblNome->x());
+    EXPECT_TRUE(w.rect().contains(w.Image1->geometry()));
+    for (std::size_t k = 0; k < std::size(column); ++k) {
+        EXPECT_TRUE(w.rect().contains(column[k]->geometry())) << k;
+        if (k == 0)
+            continue;
+        EXPECT_EQ(column[k]->x(), column[0]->x()) << k;
+        EXPECT_EQ(column[k]->width(), column[0]->width()) << k;
+        EXPECT_LT(column[k - 1]->geometry().bottom(), column[k]->y()) << k;
+    }
     for (QLabel* label : {w.lblNome, w.lblVer}) {
         EXPECT_EQ(label->frameShape(), QFrame::Box);
         EXPECT_EQ(label->alignment(), Qt::AlignCenter);

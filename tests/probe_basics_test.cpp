@@ -71,58 +71,26 @@ TEST(IpTextToAddr, UnconvertibleTextGivesNoValue)
 
 // -------------------------------------------------------------- StatusText
 
-TEST(StatusText, EveryRowOfTheTable)
+// The texts of the known codes are a table of their own; the fuzz target
+// fuzz_icmp_readers checks that every status the readers give has one.
+// Here: the shape of the text, and the codes the table does not hold.
+TEST(StatusText, CodeBeforeItsTextAndTheDefaultForOthers)
 {
-    const std::pair<std::int32_t, const char*> rows[] = {
-        {0, "0 (ip success)"},
-        {200, "200 (ping timeout)"},
-        {11001, "11001 (ip buf too_small)"},
-        {11002, "11002 (ip dest net unreachable)"},
-        {11003, "11003 (ip dest host unreachable)"},
-        {11004, "11004 (ip dest prot unreachable)"},
-        {11005, "11005 (ip dest port unreachable)"},
-        {11006, "11006 (ip no resources)"},
-        {11007, "11007 (ip bad option)"},
-        {11008, "11008 (ip hw_error)"},
-        {11009, "11009 (ip packet too_big)"},
-        {11010, "11010 (ip req timed out)"},
-        {11011, "11011 (ip bad req)"},
-        {11012, "11012 (ip bad route)"},
-        {11013, "11013 (ip ttl expired transit)"},
-        {11014, "11014 (ip ttl expired reassem)"},
-        {11015, "11015 (ip param_problem)"},
-        {11016, "11016 (ip source quench)"},
-        {11017, "11017 (ip option too_big)"},
-        {11018, "11018 (ip bad destination)"},
-        {11019, "11019 (ip addr deleted)"},
-        {11020, "11020 (ip spec mtu change)"},
-        {11021, "11021 (ip mtu_change)"},
-        {11022, "11022 (ip unload)"},
-        {11023, "11023 (ip addr added)"},
+    const std::pair<std::int32_t, const char*> cases[] = {
         {11050, "11050 (ip general failure)"},
-        {11255, "11255 (ip pending)"},
+        {1, "1 (unknown  msg returned)"},
+        {11024, "11024 (unknown  msg returned)"},  // in the gaps between known codes
+        {11049, "11049 (unknown  msg returned)"},
+        {11051, "11051 (unknown  msg returned)"},
+        {11254, "11254 (unknown  msg returned)"},
+        {INT32_MAX, "2147483647 (unknown  msg returned)"},
+        {-1, "-1 (unknown  msg returned)"},
+        {-11010, "-11010 (unknown  msg returned)"},
+        // A status of 2147483648 as the service would deliver it, read signed.
+        {static_cast<std::int32_t>(std::uint32_t{2147483648U}), "-2147483648 (unknown  msg returned)"},
     };
-    for (const auto& [code, text] : rows)
+    for (const auto& [code, text] : cases)
         EXPECT_EQ(basVesk::StatusText(code), text);
-}
-
-TEST(StatusText, UnknownCodeTakesDefault)
-{
-    EXPECT_EQ(basVesk::StatusText(1), "1 (unknown  msg returned)");
-    EXPECT_EQ(basVesk::StatusText(11024), "11024 (unknown  msg returned)");
-    EXPECT_EQ(basVesk::StatusText(11049), "11049 (unknown  msg returned)");
-    EXPECT_EQ(basVesk::StatusText(11051), "11051 (unknown  msg returned)");
-    EXPECT_EQ(basVesk::StatusText(11254), "11254 (unknown  msg returned)");
-    EXPECT_EQ(basVesk::StatusText(INT32_MAX), "2147483647 (unknown  msg returned)");
-}
-
-TEST(StatusText, NegativeCodesPrintSigned)
-{
-    EXPECT_EQ(basVesk::StatusText(-1), "-1 (unknown  msg returned)");
-    EXPECT_EQ(basVesk::StatusText(-11010), "-11010 (unknown  msg returned)");
-    // A status of 2147483648 as the service would deliver it, read signed.
-    const auto wrapped = static_cast<std::int32_t>(std::uint32_t{2147483648U});
-    EXPECT_EQ(basVesk::StatusText(wrapped), "-2147483648 (unknown  msg returned)");
 }
 
 // ------------------------------------------------------ socket start-up
