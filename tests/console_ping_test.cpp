@@ -361,18 +361,6 @@ TEST_F(Repeat, TickWhileAPingsMessageIsOpenIsSkipped)
     EXPECT_EQ(basVesk::lPingTot, 1);
 }
 
-TEST_F(Repeat, TicksGoOnWhileTheAboutWindowIsOpen)
-{
-    frm->cmdKeep->click();
-    fake.duringModal = [this](QDialog*) {
-        tick();
-        tick();
-    };
-    frm->cmdInfo->click();
-    EXPECT_EQ(fake.modalShown, 1);
-    EXPECT_EQ(fake.pingedAddresses.size(), 2u);
-}
-
 using Reset = WindowTest;
 
 TEST_F(Reset, ChangeOfTheBoxStartsAFreshCount)
