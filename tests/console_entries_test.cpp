@@ -1,6 +1,5 @@
 // Entries and strings of any length or make-up: pasted line ends, entries
-// longer than a line edit holds, a long data string, and numbers too large
-// or too small for a double in the address check.
+// longer than a line edit holds, and a long data string.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
@@ -132,18 +131,4 @@ TEST_F(Entries, DataStringLongerThanALineEditIsTakenWholeAndSendsNothing)
     frm->cmdSetData->click();
     EXPECT_EQ(fake.inputValues.back(), *answer);
     basVesk::sPingData = basVesk::kDefaultPingData;
-}
-
-TEST_F(Entries, NumbersBeyondADoubleAreJudgedByTheirMagnitude)
-{
-    setBox("0." + QString(324, '0') + "1");
-    ping(IP_SUCCESS, 1);
-    EXPECT_EQ(fake.messages, QStringList{"sorry, can ping numeric ip's only!"});
-    EXPECT_TRUE(fake.pingedAddresses.empty());
-    EXPECT_EQ(basVesk::lPingTot, 0);
-
-    setBox("1" + QString(310, '0') + "e-1");
-    ping(IP_SUCCESS, 1);
-    EXPECT_EQ(fake.messages.size(), 1);
-    EXPECT_EQ(fake.pingedAddresses.size(), 1u);
 }
