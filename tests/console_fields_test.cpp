@@ -209,15 +209,6 @@ TEST_F(Lookup, ShutdownNoticeIsShownAfterTheAddress)
     EXPECT_EQ(overrideShape(), -1);
 }
 
-TEST_F(Lookup, RealResolverFindsLocalhostInTheHostsFile)
-{
-    // /etc/hosts answers; no query leaves the machine.
-    fake.resolver = [](const std::string& name) { return basVesk::HostToIp(name); };
-    frm->txtHost->setText("localhost");
-    frm->cmdHost2ip->click();
-    EXPECT_EQ(frm->txtIP->text(), "127.0.0.1");
-}
-
 using Info = WindowTest;
 
 TEST_F(Info, OpensModallyOverTheWindowAndItsIconGoesOnNextTime)
