@@ -2,8 +2,6 @@
 // longer than a line edit holds, and a long data string.
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -16,10 +14,7 @@ protected:
     QString listPath() const { return folder.filePath("vesk_ip.ini"); }
     void start(const QByteArray& bytes)
     {
-        QFile f(listPath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-        f.close();
+        writeFile(listPath(), bytes);
         frm.reset();
         frm = std::make_unique<frmPing>(fake);
     }
