@@ -113,10 +113,20 @@ TEST_F(FrmInfo, FixedLayoutCentredOverTheMainWindow)
     EXPECT_EQ(w.minimumSize(), QSize(188, 153));
     EXPECT_EQ(w.maximumSize(), QSize(188, 153));
     EXPECT_TRUE(w.isWindow());
-    EXPECT_EQ(w.lblNome->geometry(), QRect(40, 8, 140, 32));
-    EXPECT_EQ(w.lblVer->geometry(), QRect(40, 44, 140, 32));
-    EXPECT_EQ(w.cmdOrv->geometry(), QRect(40, 80, 140, 32));
-    EXPECT_EQ(w.cmOK->geometry(), QRect(40, 116, 140, 32));
+    // The icon at the left, at its larger size too; right of it, one
+    // column top to bottom; all inside the window and clear of each other.
+    w.Timer1_Timer();
+    const QWidget* column[] = {w.lblNome, w.lblVer, w.cmdOrv, w.cmOK};
+    EXPECT_LT(w.Image1->geometry().right(), w.lblNome->x());
+    EXPECT_TRUE(w.rect().contains(w.Image1->geometry()));
+    for (std::size_t k = 0; k < std::size(column); ++k) {
+        EXPECT_TRUE(w.rect().contains(column[k]->geometry())) << k;
+        if (k == 0)
+            continue;
+        EXPECT_EQ(column[k]->x(), column[0]->x()) << k;
+        EXPECT_EQ(column[k]->width(), column[0]->width()) << k;
+        EXPECT_LT(column[k - 1]->geometry().bottom(), column[k]->y()) << k;
+    }
     for (QLabel* label : {w.lblNome, w.lblVer}) {
         EXPECT_EQ(label->frameShape(), QFrame::Box);
         EXPECT_EQ(label->alignment(), Qt::AlignCenter);
@@ -137,13 +147,13 @@ TEST_F(FrmInfo, FixedLayoutCentredOverTheMainWindow)
     EXPECT_EQ(QApplication::focusWidget(), w.cmOK);
 }
 
-TEST_F(FrmInfo, IconStepsDownAndGoesOnAfterReopening)
+TEST_F(FrmInfo, IconStepsDownWrapsAndGoesOnAfterReopening)
 {
     // As the main window opens it: a fresh window each time, shown modally.
     frmInfo first(outside, pictures, counter);
     expectProgramIcon(first);
     outside.duringModal = [&](QDialog*) {
-        for (int expected : {9, 8, 7}) {
+        for (int expected : {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 9}) {
             first.Timer1_Timer();
             expectMeter(first, expected);
         }
@@ -151,13 +161,13 @@ TEST_F(FrmInfo, IconStepsDownAndGoesOnAfterReopening)
     outside.showModal(&first);
     EXPECT_FALSE(first.isVisible());
     EXPECT_FALSE(first.Timer1->isActive());
-    EXPECT_EQ(counter, 7);
+    EXPECT_EQ(counter, 9);
 
     frmInfo second(outside, pictures, counter);
     expectProgramIcon(second);
     second.show();
     second.Timer1_Timer();
-    expectMeter(second, 6);
+    expectMeter(second, 8);
 
     // The same window shown again is loaded afresh as well.
     second.close();
@@ -166,19 +176,7 @@ TEST_F(FrmInfo, IconStepsDownAndGoesOnAfterReopening)
     expectProgramIcon(second);
     EXPECT_TRUE(second.Timer1->isActive());
     second.Timer1_Timer();
-    expectMeter(second, 5);
-}
-
-TEST_F(FrmInfo, CounterWrapsFromZeroToNine)
-{
-    frmInfo w(outside, pictures, counter);
-    for (int expected = 9; expected >= 0; --expected) {
-        w.Timer1_Timer();
-        expectMeter(w, expected);
-    }
-    w.Timer1_Timer();
-    expectMeter(w, 9);
-    EXPECT_EQ(counter, 9);
+    expectMeter(second, 7);
 }
 
 TEST_F(FrmInfo, TimerStepsTheIconWhileOpen)

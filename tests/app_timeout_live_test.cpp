@@ -1,6 +1,6 @@
 // --timeout on a live path: a test host whose answers take 250 ms, in
 // namespaces made for the test, times out with the default wait and is a
-// success with --timeout 300.
+// success with a longer --timeout.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -74,9 +74,12 @@ TEST_F(TimeoutLive, SlowHostLightsWithALongerWait)
     basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs;
     EXPECT_EQ(PingFrom(client, "10.199.1.2").Status, basVesk::IP_REQ_TIMED_OUT);
 
-    ASSERT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "300"})), std::nullopt);
+    // The answer can come no sooner than the responder's delay, which is
+    // past the default wait: a success proves the longer one was used. How
+    // much later it comes is the machine's load, given room up to the wait.
+    ASSERT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "1000"})), std::nullopt);
     const basVesk::EchoReply reply = PingFrom(client, "10.199.1.2");
     EXPECT_EQ(reply.Status, basVesk::IP_SUCCESS);
     EXPECT_GE(reply.RoundTripTime, 250);
-    EXPECT_LT(reply.RoundTripTime, 300);
+    EXPECT_LT(reply.RoundTripTime, 1000);
 }

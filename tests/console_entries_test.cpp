@@ -1,10 +1,7 @@
 // Entries and strings of any length or make-up: pasted line ends, entries
-// longer than a line edit holds, a long data string, and numbers too large
-// or too small for a double in the address check.
+// longer than a line edit holds, and a long data string.
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -17,10 +14,7 @@ protected:
     QString listPath() const { return folder.filePath("vesk_ip.ini"); }
     void start(const QByteArray& bytes)
     {
-        QFile f(listPath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-        f.close();
+        writeFile(listPath(), bytes);
         frm.reset();
         frm = std::make_unique<frmPing>(fake);
     }
@@ -47,7 +41,6 @@ TEST_F(Entries, PastedLineEndsBecomeBlanksInTheFieldsAndTheBox)
     EXPECT_EQ(edit->cursorPosition(), 14);
     ping(IP_SUCCESS, 1);
     EXPECT_EQ(fake.pingedAddresses.back(), "10.0.0.2");
-    EXPECT_FALSE(frm->logText().contains("gw\r"));
 }
 
 TEST_F(Entries, EntryLongerThanALineEditIsPingedDeletedAndSavedWhole)
@@ -133,18 +126,4 @@ TEST_F(Entries, DataStringLongerThanALineEditIsTakenWholeAndSendsNothing)
     frm->cmdSetData->click();
     EXPECT_EQ(fake.inputValues.back(), *answer);
     basVesk::sPingData = basVesk::kDefaultPingData;
-}
-
-TEST_F(Entries, NumbersBeyondADoubleAreJudgedByTheirMagnitude)
-{
-    setBox("0." + QString(324, '0') + "1");
-    ping(IP_SUCCESS, 1);
-    EXPECT_EQ(fake.messages, QStringList{"sorry, can ping numeric ip's only!"});
-    EXPECT_TRUE(fake.pingedAddresses.empty());
-    EXPECT_EQ(basVesk::lPingTot, 0);
-
-    setBox("1" + QString(310, '0') + "e-1");
-    ping(IP_SUCCESS, 1);
-    EXPECT_EQ(fake.messages.size(), 1);
-    EXPECT_EQ(fake.pingedAddresses.size(), 1u);
 }

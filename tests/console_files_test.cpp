@@ -113,7 +113,7 @@ TEST_F(Files, ReadOnlyProgramFolderUsesThePerUserFolder)
     EXPECT_EQ(frm->cboAddress->count(), 2);
 }
 
-TEST_F(Files, UnreadableListIsNeverOverwritten)
+TEST_F(Files, UnreadableListIsToldShownAsNoListAndNeverOverwritten)
 {
     const QByteArray bytes = "10.0.0.1\r\n";
     writeFile(programList(), bytes);
@@ -125,27 +125,45 @@ TEST_F(Files, UnreadableListIsNeverOverwritten)
                             QFileDevice::ExeGroup | QFileDevice::ExeOther;
     ASSERT_TRUE(QFile::setPermissions(folder.path(), searchable));
     ASSERT_TRUE(QFile::setPermissions(home.path(), searchable | QFileDevice::WriteGroup | QFileDevice::WriteOther));
-    for (const bool writable : {false, true}) {
-        SCOPED_TRACE(writable ? "writable program folder" : "read-only program folder");
-        fake.folderWritable = writable;
+    const QString perUser = fake.userFolder;
+    // Where vesk could have written, the user hears why the list is not
+    // shown; where it could not, that list was never its own. With no
+    // per-user folder there is nowhere else to save to.
+    const struct {
+        const char* what;
+        bool writable;
+        bool hasUserFolder;
+    } cases[] = {
+        {"read-only program folder", false, true},
+        {"writable program folder", true, true},
+        {"no per-user folder", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake.folderWritable = c.writable;
+        fake.userFolder = c.hasUserFolder ? perUser : QString();
         fake.messages.clear();
-        QDir(fake.userFolder).removeRecursively();
+        QDir(perUser).removeRecursively();
         {
             const AsAnotherUser nobody;
             restart();
-            addSaveAndLog("10.0.0.2");
+            if (c.hasUserFolder)
+                addSaveAndLog("10.0.0.2");
         }
-        // Where vesk could have written, the user hears why the list is
-        // not shown; where it could not, that list was never its own.
-        ASSERT_EQ(fake.messages.size(), writable ? 2 : 1) << fake.messages.join(" / ").toStdString();
-        if (writable) {
-            EXPECT_TRUE(fake.messages[0].contains(QDir::toNativeSeparators(programList())));
+        ASSERT_EQ(fake.messages.size(), int(c.writable) + int(c.hasUserFolder))
+            << fake.messages.join(" / ").toStdString();
+        if (c.writable)
+            expectMessageShape(fake.messages[0], "sorry, can't read the ip list", programList());
+        if (!c.hasUserFolder) {
+            EXPECT_EQ(QString::fromStdString(basVesk::sIpFile), programList());
+            EXPECT_EQ(frm->cboAddress->currentText(), frmPing::kDefaultEntry);
+            EXPECT_TRUE(frm->cmdPing->isEnabled());
+            continue;
         }
         EXPECT_EQ(fake.messages.back(), "saved 2 item(s) in list");
         EXPECT_EQ(QString::fromStdString(basVesk::sIpFile), userList());
         EXPECT_TRUE(QFileInfo::exists(userList()));
         EXPECT_TRUE(QFileInfo::exists(home.filePath("vesk/vesk_2026-12-6_8-15.txt")));
-        EXPECT_FALSE(QFileInfo(programList()).permissions() & QFileDevice::ReadOwner);
     }
     ASSERT_TRUE(QFile::setPermissions(programList(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     EXPECT_EQ(readFile(programList()), bytes);

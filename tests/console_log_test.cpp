@@ -127,13 +127,12 @@ TEST_F(Log, FileIsLatin1WithTrimmedBlanksAndQuestionMarks)
     frm->cmdSave->click();
     EXPECT_TRUE(readFile(folder.filePath("vesk_2026-12-6_8-15_2.txt")).startsWith("\r\n\r\n  1.2.3.4 "));
 
-    // Where the locale has digits of its own, the date and time stay readable.
-    for (const auto& [name, when] : {std::pair{"fa_IR", " 2026/12/6 8:15:08 - "}, {"ar_EG", " 6/12/2026 8:15:08 AM - "}}) {
-        QLocale::setDefault(QLocale(name));
-        ping(IP_SUCCESS, 12);
-        frm->cmdSave->click();
-        EXPECT_TRUE(readFile(QString::fromStdString(basVesk::sLogFile)).contains(QByteArray("1.2.3.4") + when)) << name;
-    }
+    // The locale of the moment counts; where it has digits of its own, the
+    // file still reads 0 to 9 (the formats: tests/console_texts_test.cpp).
+    QLocale::setDefault(QLocale("fa_IR"));
+    ping(IP_SUCCESS, 12);
+    frm->cmdSave->click();
+    EXPECT_TRUE(readFile(QString::fromStdString(basVesk::sLogFile)).contains("1.2.3.4 2026/12/6 8:15:08 - "));
 }
 
 TEST_F(Log, FailedAutosaveKeepsTheLogTriesOnceAMinuteAndTellsOnce)

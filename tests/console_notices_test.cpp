@@ -8,21 +8,6 @@
 
 using basVesk::IP_SUCCESS;
 
-namespace {
-
-// What failed, the path and the reason, each on a line of its own.
-void expectMessageShape(const QString& message, const QString& first, const QString& path)
-{
-    const QStringList lines = message.split(u'\n');
-    ASSERT_EQ(lines.size(), 3) << message.toStdString();
-    EXPECT_EQ(lines[0], first);
-    EXPECT_EQ(lines[1], QDir::toNativeSeparators(path));
-    EXPECT_FALSE(lines[2].trimmed().isEmpty());
-    EXPECT_FALSE(message.contains(u'\r'));
-}
-
-}  // namespace
-
 using Notices = WindowTest;
 
 // ------------------------------------ 8: the log that nothing could show ---
@@ -87,5 +72,6 @@ TEST_F(Notices, SaveFailuresSayWhatThePathAndWhy)
     ASSERT_GE(lines.size(), 3) << fake.messages[1].toStdString();
     EXPECT_EQ(lines[0], "sorry, can't autosave the log");
     EXPECT_EQ(lines[1], QDir::toNativeSeparators(gone + "/vesk_2026-12-6_8-15.txt"));
-    // The address list's messages: tests/console_iplist_file.cpp.
+    // The address list's messages: tests/console_iplist_file.cpp and
+    // tests/console_files_test.cpp.
 }

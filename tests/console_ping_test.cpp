@@ -28,7 +28,6 @@ TEST_F(PingRun, OnePingWritesItsLineLengthAndCount)
     EXPECT_EQ(frm->logText(), "\r\n\r\n" + kLine);
     EXPECT_EQ(frm->txtRisult->toPlainText(), "\n\n" + kLine);
     EXPECT_TRUE(frm->txtRisult->textCursor().atEnd());
-    ASSERT_EQ(kLine.size() + 4, 88);
     EXPECT_EQ(frm->lblLen->text(), "088");
     EXPECT_EQ(fake.pingedAddresses, std::vector<std::string>{"127.0.0.1"});
     EXPECT_EQ(fake.startCalls, 1);
@@ -65,10 +64,13 @@ TEST_F(PingRun, AddressIsTheTrimmedTextBeforeTheFirstBar)
 
 TEST_F(PingRun, TextThatIsNoNumberIsRefusedUncounted)
 {
-    for (const char* box : {"localhost", "0.0.0.0", "   ", "-1.2.3.4", "|1.2.3.4"}) {
+    // The last one is a number, too small for a double.
+    const QString tiny = "0." + QString(324, '0') + "1";
+    for (const QString& box : {QString("localhost"), QString("0.0.0.0"), QString("   "), QString("-1.2.3.4"),
+                               QString("|1.2.3.4"), tiny}) {
         setBox(box);
         frm->PingOnce();
-        EXPECT_EQ(fake.messages.size(), 1) << box;
+        EXPECT_EQ(fake.messages.size(), 1) << box.toStdString();
         EXPECT_EQ(fake.messages.value(0), "sorry, can ping numeric ip's only!");
         EXPECT_FALSE(fake.exclamations.front());
         fake.messages.clear();
@@ -121,23 +123,6 @@ TEST_F(PingRun, SocketProblemIsToldOncePerRun)
     setBox("127.0.0.2");
     ping(basVesk::IP_GENERAL_FAILURE, 0);
     EXPECT_EQ(fake.messages.size(), 1);
-}
-
-TEST_F(PingRun, DateAndTimeFollowTheLocale)
-{
-    fake.clock = QDateTime(QDate(2026, 12, 6), QTime(0, 0, 0));
-    ping(IP_SUCCESS, 12);
-    EXPECT_EQ(frm->sRisult(), "127.0.0.1 | localhost 06/12/2026 - 44 byte(s) sent: 12 ms -- 0 (ip success)");
-
-    fake.clock = QDateTime(QDate(2026, 12, 6), QTime(0, 0, 1));
-    ping(IP_SUCCESS, 12);
-    EXPECT_TRUE(frm->sRisult().contains(" 06/12/2026 00:00:01 - "));
-
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    fake.clock = QDateTime(QDate(2026, 12, 6), QTime(20, 15, 8));
-    ping(IP_SUCCESS, 12);
-    EXPECT_TRUE(frm->sRisult().contains(" 12/6/26 8:15:08\u202FPM - ") || frm->sRisult().contains(" 12/6/26 8:15:08 PM - "))
-        << frm->sRisult().toStdString();
 }
 
 TEST_F(PingRun, CmdPingSendsFourThenShowsTheIdleIcon)
@@ -360,18 +345,6 @@ TEST_F(Repeat, TickWhileAPingsMessageIsOpenIsSkipped)
     tick();
     EXPECT_EQ(fake.pingedAddresses.size(), 1u);
     EXPECT_EQ(basVesk::lPingTot, 1);
-}
-
-TEST_F(Repeat, TicksGoOnWhileTheAboutWindowIsOpen)
-{
-    frm->cmdKeep->click();
-    fake.duringModal = [this](QDialog*) {
-        tick();
-        tick();
-    };
-    frm->cmdInfo->click();
-    EXPECT_EQ(fake.modalShown, 1);
-    EXPECT_EQ(fake.pingedAddresses.size(), 2u);
 }
 
 using Reset = WindowTest;

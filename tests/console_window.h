@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -34,6 +35,18 @@ inline QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// vesk's own messages about a file: what failed, the path as the user
+// writes paths, and the system's reason, each on a line of its own.
+inline void expectMessageShape(const QString& message, const QString& first, const QString& path)
+{
+    const QStringList lines = message.split(u'\n');
+    ASSERT_EQ(lines.size(), 3) << message.toStdString();
+    EXPECT_EQ(lines[0], first);
+    EXPECT_EQ(lines[1], QDir::toNativeSeparators(path));
+    EXPECT_FALSE(lines[2].trimmed().isEmpty()) << message.toStdString();
+    EXPECT_FALSE(message.contains(u'\r')) << message.toStdString();
 }
 
 class WindowTest : public ::testing::Test {
