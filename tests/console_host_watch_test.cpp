@@ -1,71 +1,43 @@
 // What a repeat tells the desktop when its host stops answering and when
-// it answers again: the rules on their own, then the window's notices on
-// the fake outside world.
+// it answers again: the rules on their own, then the notices the window
+// sends through the fake outside world.
+#include <cctype>
+
 #include "console_window.h"
 #include "hostWatch.h"
 
 using basVesk::IP_REQ_TIMED_OUT;
 using basVesk::IP_SUCCESS;
 
-namespace {
-
-// 'F' a failed echo, 'S' a success; what each feed says: '.', 'D' down, 'U' up.
-std::string changes(HostWatch& watch, const std::string& echoes, const QString& entry = "10.0.0.1")
+TEST(HostWatch, ThreeFailuresInARowThenTheFirstSuccess)
 {
-    std::string said;
-    for (const char e : echoes) {
-        const HostWatch::Change c = watch.feed(Echo{entry, e == 'F' ? IP_REQ_TIMED_OUT : IP_SUCCESS, 1, {}, {}});
-        said += c == HostWatch::Change::WentDown ? 'D' : c == HostWatch::Change::CameBack ? 'U' : '.';
-    }
-    return said;
-}
-
-}  // namespace
-
-TEST(HostWatchRules, ThreeFailuresInARowAndTheFirstSuccessAfter)
-{
-    const struct {
-        const char* echoes;
-        const char* said;
-    } cases[] = {
-        {"SSSS", "...."},          // a run that starts answering says nothing
-        {"FFF", "..D"},            // a run that starts failing is a change
-        {"SFFFS", "...DU"},        // down from the third, up at the first success
-        {"FFSFFS", "......"},      // two in a row are no outage
-        {"FFFFFFSS", "..D...U."},  // one down, one up
-        {"FFFSFFFS", "..DU..DU"},  // every change is told
+    // F and S: a failed and a good echo of entry A; f and s of entry B; x
+    // forgets. What each says: '.' nothing, 'D' down, 'U' up, '-' forgot.
+    const std::pair<const char*, const char*> cases[] = {
+        {"SSSS", "...."},     {"FFF", "..D"},           {"SFFFS", "...DU"},      {"FFSFFS", "......"},
+        {"FFFFFFSS", "..D...U."}, {"FFFSFFFS", "..DU..DU"}, {"FFxFF", "..-.."}, {"FFfF", "...."},
+        {"FFFxS", "..D-."},   {"FFFfffs", "..D..DU"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [echoes, expected] : cases) {
         HostWatch watch;
-        EXPECT_EQ(changes(watch, c.echoes), c.said) << c.echoes;
+        std::string said;
+        for (const char e : std::string(echoes)) {
+            if (e == 'x') {
+                watch.forget();
+                said += '-';
+                continue;
+            }
+            const std::int32_t status = std::toupper(e) == 'F' ? IP_REQ_TIMED_OUT : IP_SUCCESS;
+            const HostWatch::Change c = watch.feed({std::islower(e) ? "10.0.0.2" : "10.0.0.1", status, 1, {}, {}});
+            said += c == HostWatch::Change::WentDown ? 'D' : c == HostWatch::Change::CameBack ? 'U' : '.';
+        }
+        EXPECT_EQ(said, expected) << echoes;
     }
-}
-
-TEST(HostWatchRules, ForgettingOrAnotherEntryStartsAfresh)
-{
-    HostWatch watch;
-    EXPECT_EQ(changes(watch, "FF"), "..");
-    watch.forget();
-    EXPECT_EQ(changes(watch, "FF"), "..");
-    EXPECT_EQ(changes(watch, "F", "10.0.0.2"), ".");
-    EXPECT_EQ(changes(watch, "FF", "10.0.0.2"), ".D");
-    // Down and forgotten: the next success is no comeback.
-    watch.forget();
-    EXPECT_EQ(changes(watch, "S", "10.0.0.2"), ".");
-}
-
-TEST(HostWatchTexts, SpansReadInTheirBestUnit)
-{
-    const struct {
-        qint64 ms;
-        const char* text;
-    } cases[] = {
-        {-5000, "0 s"},      {0, "0 s"},           {45499, "45 s"},       {119000, "119 s"},
-        {120000, "2 min"},   {7140000, "119 min"}, {7200000, "2 h"},      {9000000, "2.5 h"},
-        {35999000, "10 h"},  {90000000, "25 h"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(spanText(c.ms), c.text) << c.ms;
+    const std::pair<qint64, const char*> spans[] = {{-5000, "0 s"},   {45499, "45 s"},  {119000, "119 s"},
+                                                    {120000, "2 min"}, {7140000, "119 min"}, {9000000, "2.5 h"},
+                                                    {35999000, "10 h"}, {90000000, "25 h"}};
+    for (const auto& [ms, text] : spans)
+        EXPECT_EQ(spanText(ms), text) << ms;
 }
 
 class HostNotices : public WindowTest {
@@ -79,56 +51,41 @@ protected:
             fake.clock = fake.clock.addSecs(1);
         }
     }
-    void burst(std::int32_t status)
-    {
-        fake.replies.insert(fake.replies.end(), 4, {status, 0});
-        frm->cmdPing->click();
-    }
 };
 
-TEST_F(HostNotices, DownThenUpWithWhatHappened)
-{
-    setBox("192.168.0.1 | router");
-    frm->cmdKeep->click();
-    ticks("SFFF");
-    ASSERT_EQ(fake.notices.size(), 1u);
-    EXPECT_EQ(fake.notices[0].kind, Notice::Kind::Down);
-    EXPECT_EQ(fake.notices[0].summary, "192.168.0.1 | router is not answering");
-    EXPECT_EQ(fake.notices[0].body, "3 echoes failed in a row since 08:15:09\nfirst: 11010 (ip req timed out)");
-
-    fake.clock = fake.clock.addSecs(40);
-    ticks("FS", 23);
-    ASSERT_EQ(fake.notices.size(), 2u);
-    EXPECT_EQ(fake.notices[1].kind, Notice::Kind::Up);
-    EXPECT_EQ(fake.notices[1].summary, "192.168.0.1 | router answers again");
-    EXPECT_EQ(fake.notices[1].body, "round trip 23 ms\ndown for 44 s, 4 echoes lost");
-    // The window itself is as ever: one line per echo.
-    EXPECT_EQ(frm->logText().count("byte(s) sent"), 6);
-}
-
-TEST_F(HostNotices, EntryAsTheBoxShowsItMarkupAsTyped)
+TEST_F(HostNotices, DownThenUpTellWhatHappened)
 {
     const QString longEntry = "10.0.0.1 | " + QString(300, u'x');
-    const struct {
-        QString box;
-        QString summary;
-    } cases[] = {
-        {"  10.0.0.1 | <b>a&b</b> ", "10.0.0.1 | <b>a&b</b> is not answering"},
-        {longEntry, longEntry.left(256) + QChar(0x2026) + " is not answering"},
+    const std::pair<QString, QString> entries[] = {
+        {"192.168.0.1 | router", "192.168.0.1 | router"},
+        {"  10.0.0.1 | <b>a&b</b> ", "10.0.0.1 | <b>a&b</b>"},  // markup is the notifier's business
+        {longEntry, longEntry.left(256) + QChar(0x2026)},       // as the box shows it
     };
-    for (const auto& c : cases) {
+    for (const auto& [box, shown] : entries) {
         fake.notices.clear();
-        setBox(c.box);
+        fake.clock = QDateTime(QDate(2026, 12, 6), QTime(8, 15, 8));
+        setBox(box);
         frm->cmdKeep->click();
-        ticks("FFF");
+        ticks("SFFFF");
+        fake.clock = fake.clock.addSecs(40);
+        ticks("S", 23);
         frm->cmdKeep->click();
-        ASSERT_EQ(fake.notices.size(), 1u);
-        EXPECT_EQ(fake.notices[0].summary, c.summary);
+        ASSERT_EQ(fake.notices.size(), 2u);
+        EXPECT_EQ(fake.notices[0].kind, Notice::Kind::Down);
+        EXPECT_EQ(fake.notices[0].summary, shown + " is not answering");
+        EXPECT_EQ(fake.notices[0].body, "3 echoes failed in a row since 08:15:09\nfirst: 11010 (ip req timed out)");
+        EXPECT_EQ(fake.notices[1].kind, Notice::Kind::Up);
+        EXPECT_EQ(fake.notices[1].summary, shown + " answers again");
+        EXPECT_EQ(fake.notices[1].body, "round trip 23 ms\ndown for 44 s, 4 echoes lost");
     }
 }
 
 TEST_F(HostNotices, OnlyTheRepeatTellsAndStopOrCleanAllForget)
 {
+    const auto burst = [this](std::int32_t status) {
+        fake.replies.insert(fake.replies.end(), 4, {status, 0});
+        frm->cmdPing->click();
+    };
     const struct {
         const char* what;
         std::function<void()> between;  // after two failed ticks
@@ -137,7 +94,7 @@ TEST_F(HostNotices, OnlyTheRepeatTellsAndStopOrCleanAllForget)
     } cases[] = {
         {"the third failed tick tells", [] {}, false, 1},
         {"a burst sends nothing", [] {}, true, 0},
-        {"a burst's replies are left out", [this] { burst(IP_SUCCESS); }, false, 1},
+        {"a burst's replies are left out", [&] { burst(IP_SUCCESS); }, false, 1},
         {"stop and start forget", [this] { frm->cmdKeep->click(), frm->cmdKeep->click(); }, false, 0},
         {"CleanAll forgets", [this] { frm->CleanAll(); }, false, 0},
         {"an echo vesk could not send", [this] { fake.problem = "sorry, no icmp"; }, false, 0},
@@ -151,10 +108,7 @@ TEST_F(HostNotices, OnlyTheRepeatTellsAndStopOrCleanAllForget)
         frm->cmdKeep->click();
         ticks("FF");
         c.between();
-        if (c.thirdInABurst)
-            burst(IP_REQ_TIMED_OUT);
-        else
-            ticks("F");
+        c.thirdInABurst ? burst(IP_REQ_TIMED_OUT) : ticks("F");
         EXPECT_EQ(fake.notices.size(), c.notices);
     }
 }
