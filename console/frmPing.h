@@ -10,9 +10,10 @@
 // (hostWatch.h), which says when the host stops answering or answers
 // again, and the window tells the desktop through Outside::notify. A
 // change of the address box runs CleanAll, which starts a fresh count and
-// forgets the host's state, as stopping the repeat does. The counters and the data string are basVesk's
-// module variables; everything beyond the window (dialogs, clock, folder,
-// desktop, the probe) is reached through Outside only.
+// forgets the host's state, as stopping the repeat does. The counters and
+// the data string are basVesk's module variables; everything beyond the
+// window (dialogs, clock, folder, desktop, the probe) is reached through
+// Outside only.
 //
 // Where a Qt control would answer a key, the wheel or the focus otherwise
 // than the user expects, the control is one of controls.h, and the window
