@@ -26,6 +26,12 @@ struct Options {
             .arg(basVesk::kEchoTimeoutMaxMs)
             .arg(basVesk::kEchoTimeoutMs),
         QStringLiteral("MS")};
+    QCommandLineOption noNotifications{
+        QStringLiteral("no-notifications"),
+        QStringLiteral("Show no desktop notifications. Without this option, while \"keep\" repeats, vesk "
+                       "tells the desktop when the host stops answering (three echoes in a row fail) and "
+                       "when it answers again, with a sound where the desktop plays one. To mute them for "
+                       "good, mute \"vesk\" in the desktop's notification settings.")};
 };
 
 // Qt's own options, which QApplication takes out of the command line and
@@ -140,7 +146,7 @@ CommandLine ReadCommandLine(const QStringList& arguments)
                        "The list of addresses (vesk_ip.ini) and saved logs live beside the program when "
                        "it was not installed and the user can write there, else in ~/.local/share/vesk.\n") +
         toolkitOptionsText());
-    parser.addOptions({options.help, options.version, options.timeout});
+    parser.addOptions({options.help, options.version, options.timeout, options.noNotifications});
 
     const OwnArguments own = withoutToolkitOptions(arguments);
     if (!own.missingValue.isEmpty())
@@ -169,6 +175,7 @@ CommandLine ReadCommandLine(const QStringList& arguments)
                                       .arg(value));
         line.timeoutMs = ms;
     }
+    line.notifications = !parser.isSet(options.noNotifications);
     line.run = true;
     line.displayNamed = own.displayNamed;
     return line;

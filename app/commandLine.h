@@ -1,6 +1,7 @@
-// vesk's command line: --help, --version and --timeout MS, and Qt's own
-// options, which are left for QApplication. It is read before any window
-// object exists, so that the first two answer without a display.
+// vesk's command line: --help, --version, --timeout MS and
+// --no-notifications, and Qt's own options, which are left for
+// QApplication. It is read before any window object exists, so that the
+// first two answer without a display.
 #pragma once
 
 #include <QString>
@@ -15,6 +16,8 @@ struct CommandLine {
     QString err;  // for standard error
     // The echo wait asked for; 0 when the option was not given.
     int timeoutMs = 0;
+    // Whether a repeat tells the desktop when its host stops answering.
+    bool notifications = true;
     // -platform or -display says where the window goes, so the
     // environment need name no display.
     bool displayNamed = false;

@@ -51,6 +51,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(drawPictures()[kProgramIcon]);
     RealOutside outside;
     frmPing window(outside);
+    window.setNotifications(line.notifications);
     window.show();
     return app.exec();
 }

@@ -394,14 +394,20 @@ void frmPing::PingOnce()
         outside_.pingAddress(address, reply);
         lLastMs = reply.RoundTripTime;
         lastStatus_ = reply.Status;
+        const QDateTime when = outside_.now();
+        const QString status = QString::fromStdString(StatusText(reply.Status));
         // The line begins with the box text as the box shows it: the start
         // of an entry too long to show, which would flood the log.
-        sRisult_ = cboAddress->currentText() + u' ' + generalDateTime(outside_.now()) + QStringLiteral(" - ") + QString::number(lLenData) +
-                   QStringLiteral(" byte(s) sent: ") + QString::number(lLastMs) + QStringLiteral(" ms -- ") +
-                   QString::fromStdString(StatusText(reply.Status));
+        sRisult_ = cboAddress->currentText() + u' ' + generalDateTime(when) + QStringLiteral(" - ") +
+                   QString::number(lLenData) + QStringLiteral(" byte(s) sent: ") + QString::number(lLastMs) +
+                   QStringLiteral(" ms -- ") + status;
         appendToLog(QStringLiteral("\r\n\r\n") + sRisult_);
         txtRisult->moveCursor(QTextCursor::End);
         lblLen->setText(lengthCaption(logText_.size()));
+        // An echo that vesk could not send says nothing of the host; the
+        // user hears of it from reportSocketProblem.
+        if (repeatTick_ && outside_.socketProblem().empty())
+            watchHost(Echo{box, reply.Status, reply.RoundTripTime, when, status});
         const SocketNotice stopped = outside_.stopSockets();
         tell(stopped.message, stopped.exclamation);
         reportSocketProblem();
@@ -447,6 +453,7 @@ void frmPing::cmdPing_Click()
 
 void frmPing::cmdKeep_Click()
 {
+    hostWatch_.forget();
     lPingOk = 0;
     lMsTot = 0;
     lPingTot = 0;
@@ -463,7 +470,26 @@ void frmPing::cmdKeep_Click()
         setWindowIcon(imgIcon[kProgramIcon]);
 }
 
-void frmPing::Timer1_Timer() { PingOnce(); }
+void frmPing::Timer1_Timer()
+{
+    // Rolled back, not cleared: a tick dropped inside a burst's message
+    // box must not leave the burst's later echoes watched.
+    QScopedValueRollback tick(repeatTick_, true);
+    PingOnce();
+}
+
+// Tells the desktop at each change of the host's state; sending never
+// waits (Outside::notify).
+void frmPing::watchHost(const Echo& echo)
+{
+    if (!notifications_)
+        return;
+    switch (hostWatch_.feed(echo)) {
+    case HostWatch::Change::WentDown: outside_.notify(downNotice(hostWatch_.outage())); break;
+    case HostWatch::Change::CameBack: outside_.notify(upNotice(hostWatch_.outage(), echo)); break;
+    case HostWatch::Change::Nothing: break;
+    }
+}
 
 void frmPing::hsc_Change()
 {
@@ -580,6 +606,7 @@ void frmPing::cboAddress_Click() { CleanAll(); }
 
 void frmPing::CleanAll()
 {
+    hostWatch_.forget();
     lblAvg->setText(QString());
     lPingOk = 0;
     lTimeOut = 0;

@@ -6,10 +6,14 @@
 // <control>_<event>, and runs Form_Load, the start-up. The ping run
 // (PingOnce and the handlers of cmdPing, cmdKeep, Timer1 and hsc) hands
 // every ping to the log (appendToLog, txtRisult_Change, SaveLog) and to the
-// totals (UpdateTotals). A change of the address box runs CleanAll, which
-// starts a fresh count. The counters and the data string are basVesk's
-// module variables; everything beyond the window (dialogs, clock, folder,
-// desktop, the probe) is reached through Outside only.
+// totals (UpdateTotals); the echoes of the repeat also go to hostWatch_
+// (hostWatch.h), which says when the host stops answering or answers
+// again, and the window tells the desktop through Outside::notify. A
+// change of the address box runs CleanAll, which starts a fresh count and
+// forgets the host's state, as stopping the repeat does. The counters and
+// the data string are basVesk's module variables; everything beyond the
+// window (dialogs, clock, folder, desktop, the probe) is reached through
+// Outside only.
 //
 // Where a Qt control would answer a key, the wheel or the focus otherwise
 // than the user expects, the control is one of controls.h, and the window
@@ -45,6 +49,7 @@
 #include "outside.h"
 
 #include "controls.h"
+#include "hostWatch.h"
 
 class QCheckBox;
 class QLabel;
@@ -102,6 +107,9 @@ public:
     // Fresh count: totals, counters and log emptied; ping buttons enabled
     // when the box holds an address.
     void CleanAll();
+    // Whether a repeat tells the desktop when its host stops answering and
+    // when it answers again (on unless --no-notifications).
+    void setNotifications(bool on) { notifications_ = on; }
 
 protected:
     // Appends to the log and runs its change handling. Virtual so that a
@@ -157,6 +165,7 @@ private:
 
     // ---- ping run and totals
     void UpdateTotals();
+    void watchHost(const Echo& echo);
     void tell(const std::string& message, bool exclamation);
     void reportSocketProblem();
 
@@ -183,6 +192,11 @@ private:
     // where it stopped.
     int infoCounter_ = 0;
     bool pinging_ = false;
+    // Set while a tick of the repeat pings: only its echoes are watched,
+    // not those of a burst, whose user is looking at the window.
+    bool repeatTick_ = false;
+    bool notifications_ = true;
+    HostWatch hostWatch_;
     // The look-up lets waiting events run before it blocks; a second click
     // or Enter among them must not start a look-up inside the look-up.
     bool lookingUp_ = false;

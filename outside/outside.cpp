@@ -60,6 +60,14 @@ int RealOutside::showModal(QDialog* dialog) { return dialog->exec(); }
 
 bool RealOutside::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
+void RealOutside::notify(const Notice& notice)
+{
+    // The program's icon, as main set it for every window.
+    if (!notifier_)
+        notifier_ = std::make_unique<DesktopNotifier>(QApplication::windowIcon().pixmap(32).toImage());
+    notifier_->send(notice);
+}
+
 QDateTime RealOutside::now() { return QDateTime::currentDateTime(); }
 
 QString RealOutside::programFolder() { return QCoreApplication::applicationDirPath(); }

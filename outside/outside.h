@@ -1,5 +1,6 @@
 // Everything the windows ask of the world beyond themselves: dialogs, the
-// desktop, the clock, the folders and the network probe. The real
+// desktop and its notifications, the clock, the folders and the network
+// probe. The real
 // program uses RealOutside; tests hand the windows a fake that records what
 // was asked and answers at once, so nothing ever blocks on a modal dialog.
 #pragma once
@@ -7,10 +8,12 @@
 #include <QDateTime>
 #include <QString>
 #include <QUrl>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "basVesk.h"
+#include "notifier.h"
 
 class QDialog;
 class QWidget;
@@ -33,6 +36,8 @@ public:
     virtual int showModal(QDialog* dialog) = 0;
     // Opens a file or web address with the desktop's default application.
     virtual bool openUrl(const QUrl& url) = 0;
+    // A desktop notification (notifier.h); returns at once.
+    virtual void notify(const Notice& notice) = 0;
 
     // Local date and time.
     virtual QDateTime now() = 0;
@@ -76,8 +81,9 @@ public:
     static bool makeFilesFolder(const FilesFolder& folder);
 };
 
-// The real world: QMessageBox, QInputDialog, QDesktopServices, the system
-// clock, QCoreApplication's paths, QStandardPaths and basVesk.
+// The real world: QMessageBox, QInputDialog, QDesktopServices, the
+// DesktopNotifier, the system clock, QCoreApplication's paths,
+// QStandardPaths and basVesk.
 class RealOutside : public Outside {
 public:
     void message(QWidget* parent, const QString& text, bool exclamation = false) override;
@@ -86,6 +92,7 @@ public:
                                     const QString& value) override;
     int showModal(QDialog* dialog) override;
     bool openUrl(const QUrl& url) override;
+    void notify(const Notice& notice) override;
     QDateTime now() override;
     QString programFolder() override;
     QString programName() override;
@@ -98,4 +105,9 @@ public:
     void pingAddress(const std::string& address, basVesk::EchoReply& reply) override;
     std::string socketProblem() override;
     std::string hostToIp(const std::string& name) override;
+
+private:
+    // Made with the first notice: a run that tells nothing never reaches
+    // for the bus.
+    std::unique_ptr<DesktopNotifier> notifier_;
 };

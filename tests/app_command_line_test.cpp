@@ -33,8 +33,10 @@ TEST(CommandLineProgram, VersionAndHelpNeedNoDisplay)
     EXPECT_EQ(RunVesk({"--help"}, out), 0);
     EXPECT_EQ(out.rfind("Usage: vesk [options]\n", 0), 0u) << out;
     EXPECT_NE(out.find("--timeout <MS>"), std::string::npos);
-    EXPECT_NE(out.find("from 1 to\n                  5000 (default 200)"), std::string::npos) << out;
+    EXPECT_NE(out.find("from 1\n                      to 5000 (default 200)"), std::string::npos) << out;
     EXPECT_NE(out.find("Qt's own options are taken too and left to Qt: -platform NAME"), std::string::npos);
+    EXPECT_NE(out.find("--no-notifications"), std::string::npos);
+    EXPECT_NE(out.find("mute \"vesk\""), std::string::npos) << "how to mute vesk for good";
 
     // No option: the window would open, so the missing display is told
     // rather than Qt aborting.
@@ -92,4 +94,12 @@ TEST_F(CommandLineTimeout, ReachesTheProbeWithinItsRange)
     EXPECT_EQ(basVesk::iEchoTimeoutMs, 5000);
     EXPECT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "5001"})), 2);
     EXPECT_EQ(basVesk::iEchoTimeoutMs, 5000) << "a refused value changes nothing";
+}
+
+TEST(CommandLineNotifications, OnUnlessTurnedOff)
+{
+    EXPECT_TRUE(ReadCommandLine({"vesk"}).notifications);
+    EXPECT_FALSE(ReadCommandLine({"vesk", "--no-notifications"}).notifications);
+    EXPECT_FALSE(ReadCommandLine({"vesk", "--timeout", "300", "--no-notifications", "-session", "x"}).notifications);
+    EXPECT_EQ(ReadCommandLine({"vesk", "--no-notifications=yes"}).exitCode, 2);
 }

@@ -22,6 +22,7 @@ public:
     QStringList inputTitles;
     QStringList inputValues;            // the answer filled in beforehand
     std::vector<QUrl> openedUrls;
+    std::vector<Notice> notices;        // desktop notifications, in order
     std::vector<std::string> pingedAddresses;
     std::vector<std::string> lookedUpNames;
     int modalShown = 0;
@@ -115,6 +116,7 @@ public:
         openedUrls.push_back(url);
         return openResult;
     }
+    void notify(const Notice& notice) override { notices.push_back(notice); }
     QDateTime now() override { return clock; }
     QString programFolder() override
     {

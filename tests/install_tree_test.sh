@@ -50,7 +50,9 @@ zcat "$prefix/share/doc/vesk/changelog.gz" >"$work/changelog"
 released="$(date -d "$(dpkg-parsechangelog -l "$work/changelog" -SDate | cut -d' ' -f2-4)" +%F)"
 grep -q "<release version=\"${version#vesk }\" date=\"$released\"/>" "$prefix/share/metainfo/org.example.vesk.metainfo.xml" ||
     { echo "the AppStream release is not $version of $released"; exit 1; }
-grep -qF '\-\-timeout' "$prefix/share/man/man1/vesk.1" || { echo "the man page lacks --help's options"; exit 1; }
+for option in '\-\-timeout' '\-\-no\-notifications'; do
+    grep -qF "$option" "$prefix/share/man/man1/vesk.1" || { echo "the man page lacks --help's $option"; exit 1; }
+done
 
 # ---- where the list lands, driven as a user would: alt+L saves it.
 command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/setup installs it)"; exit 1; }
