@@ -1,9 +1,6 @@
 #!/usr/bin/python3
-"""vesk under Xvfb, in a network namespace holding only the loopback device,
-read through pyatspi after Alt+P on an AT-SPI bus of its own.
-
-    accessible_live_test.py VESK_PROGRAM
-"""
+"""accessible_live_test.py VESK_PROGRAM: vesk under Xvfb, in a network namespace
+holding only the loopback device, read through pyatspi after Alt+P on an AT-SPI bus of its own."""
 import contextlib, ctypes, os, shutil, signal, subprocess, sys, tempfile, time
 
 ENTRY = "127.0.0.1 | localhost"
@@ -59,6 +56,8 @@ def run(work, program):
     found = {(c.getRoleName(), c.name): c for c in pyatspi.findAllDescendants(frame, lambda c: True)}
     # The loopback address alone is pinged, namespace or not.
     assert found[("text", "address")].queryText().getText(0, -1) == ENTRY
+    for named in ("push button", "set the data string"), ("label", "44 bytes"), ("label", "0 characters"):
+        assert named in found, named
     subprocess.run(["xdotool", "search", "--sync", "--name", "^vesk$", "windowfocus", "--sync", "key", "alt+p"],
                    timeout=10)
     button = found[("push button", "single ping")]

@@ -1,11 +1,9 @@
-// The windows as screen readers meet them through Qt's accessibility
+// The main window as screen readers meet it through Qt's accessibility
 // interfaces. Offscreen Qt passes on no change signals; accessible_live_test.py
 // checks those on a real bus.
 #include <QAccessible>
-#include <QLineEdit>
 
 #include "console_window.h"
-#include "frmInfo.h"
 
 using namespace basVesk;
 
@@ -18,23 +16,15 @@ QString read(QObject* o, QAccessible::Text t = QAccessible::Name)
 
 using Accessible = WindowTest;
 
-TEST_F(Accessible, EveryControlReadsAsWhatItIs)
+TEST_F(Accessible, WindowAndLabelsReadAsWhatTheyAre)
 {
-    int counter = 0;
-    frmInfo about(fake, frm->imgIcon, counter);
     fake.inputAnswers = {QString("a&b")};
     frm->cmdSetData->click();
+    // The labels' own reading keeps what Qt's gives (a buddy's "&" dropped)
+    // and reads numbers with their unit; a shown "&" is read as shown.
     const std::tuple<QObject*, QAccessible::Role, const char*> controls[] = {
-        {frm.get(), QAccessible::Window, "vesk"},
-        {frm->lblPing[0], QAccessible::StaticText, "up to 50 ms"},
-        {frm->lblPing[9], QAccessible::StaticText, "over 1000 ms or no reply"},
-        {frm->Label6, QAccessible::StaticText, "address:"},
-        {frm->cboAddress->lineEdit(), QAccessible::EditableText, "address"},
-        {frm->hsc, QAccessible::ScrollBar, "repeat: seconds between pings"},
-        {frm->lblLenData, QAccessible::StaticText, "3 bytes"}, {frm->lblBytes, QAccessible::StaticText, "a&b"},
-        {frm->cmdSetData, QAccessible::PushButton, "set the data string"},
-        {frm->txtRisult, QAccessible::EditableText, "ping log"}, {frm->lblLen, QAccessible::StaticText, "0 characters"},
-        {about.Image1, QAccessible::Graphic, "vesk icon"}};
+        {frm.get(), QAccessible::Window, "vesk"}, {frm->Label6, QAccessible::StaticText, "address:"},
+        {frm->lblLenData, QAccessible::StaticText, "3 bytes"}, {frm->lblBytes, QAccessible::StaticText, "a&b"}};
     for (const auto& [control, role, name] : controls) {
         EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->role(), role) << name;
         EXPECT_EQ(read(control), name);
@@ -42,7 +32,6 @@ TEST_F(Accessible, EveryControlReadsAsWhatItIs)
     const auto told = QAccessible::queryAccessibleInterface(frm->lblBytes)->relations(QAccessible::Labelled);
     ASSERT_EQ(told.size(), 1);
     EXPECT_EQ(told[0].first->object(), frm->cmdSetData);
-    EXPECT_EQ(read(about.cmdOrv, QAccessible::Description), "opens the web page https://vesk.example.org/");
 }
 
 TEST_F(Accessible, OnlyTheLitCellSaysSoAndTheSendingButtonTellsTheResult)
