@@ -69,12 +69,15 @@ void frmInfo::placeControls()
     Image1 = new QLabel(this);
     Image1->move(kImage1.topLeft());
     Image1->setScaledContents(false);
+    Image1->setAccessibleName(QStringLiteral("vesk icon"));
 
     lblNome = framedLabel(this, kLblNome);
     lblVer = framedLabel(this, kLblVer);
 
     cmdOrv = new QPushButton(webPage().host(), this);
     cmdOrv->setGeometry(kCmdOrv);
+    // The caption is a bare host name; screen readers tell where it leads.
+    cmdOrv->setAccessibleDescription(QStringLiteral("opens the web page ") + webPage().toString());
 
     cmOK = new QPushButton(QStringLiteral("o&k"), this);
     cmOK->setGeometry(kCmOK);

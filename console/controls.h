@@ -1,5 +1,6 @@
 // The main window's controls where Qt's own would answer a key, the wheel
-// or the focus otherwise than the window's users expect of these controls.
+// or the focus otherwise than the window's users expect of these controls,
+// or would leave a screen reader without a word the user needs.
 // Each can be made and tried without the window; the window connects their
 // signals to its handlers.
 #pragma once
@@ -7,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QString>
@@ -28,11 +30,26 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// A label: a MouseMove event, and an access key that only moves the focus to the control after it.
+// A label: a MouseMove event, an access key that only moves the focus to the control after it,
+// and a name for screen readers that can follow its text or tell what it labels.
 class TextLabel : public QLabel {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    // Qt makes what a screen reader reads of a control when it is first
+    // asked for, and keeps it. Asked while QLabel's constructor sets the
+    // text, it would be a plain label's for good; the text is set here.
+    explicit TextLabel(const QString& text = QString(), QWidget* parent = nullptr);
+
+    // Screen readers read the label as the number its text starts with and
+    // this unit, in the plural but for 1: "44 bytes" for "44 &b:".
+    void setSpokenUnit(const QString& unit);
+    // Screen readers learn that the label tells about control, as they do
+    // for a buddy; a buddy would take an "&" in the text for an access key.
+    void setLabelFor(QWidget* control);
+    QWidget* labelFor() const { return labelFor_; }
+    // The label's name for screen readers: the text as shown, or as set
+    // by setSpokenUnit.
+    QString spokenName() const;
 
 signals:
     // The pointer moved over the label (with mouse tracking on, also
@@ -42,6 +59,10 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QString spokenUnit_;
+    QPointer<QWidget> labelFor_;
 };
 
 // A horizontal scroll bar: a tab stop, keys and wheel step the way they point, Change only on letting go.

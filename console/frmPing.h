@@ -28,6 +28,13 @@
 // The labels painted by hand take their colours from the palette, made
 // readable by colours.h, also when it changes.
 //
+// Screen readers meet the window as a window (windowAccessible), each cell
+// of lblPing by its band in words and the lit one saying so
+// (paintIndicators), a new caption as a new name (changeEvent), and the
+// result of each ping with the totals line as the description of the
+// button that sent it, where the focus stays (UpdateTotals); labels that
+// show a bare number read it with its unit (TextLabel::setSpokenUnit).
+//
 // The controls are public members named as in the layout table, so that
 // tests can reach them; only the window's own handlers change them.
 //
