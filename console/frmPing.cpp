@@ -652,6 +652,9 @@ void frmPing::CleanAll()
 {
     hostWatch_.forget();
     lblAvg->setText(QString());
+    // The buttons no longer tell a result of the entry before.
+    cmdPing->setAccessibleDescription(QString());
+    cmdKeep->setAccessibleDescription(QString());
     lPingOk = 0;
     lTimeOut = 0;
     lPingTot = 0;

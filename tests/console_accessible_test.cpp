@@ -49,6 +49,10 @@ TEST_F(Accessible, OnlyTheLitCellSaysSoAndTheSendingButtonTellsTheResult)
     fake.replies.push_back({IP_SUCCESS, 7});
     tick();
     EXPECT_EQ(read(frm->cmdKeep, QAccessible::Description), frm->sRisult() + "\n" + frm->lblAvg->text());
+    // A new entry starts a fresh count: no button tells the old entry's result.
+    frm->cboAddress->setEditText("127.0.0.2");
+    EXPECT_EQ(read(frm->cmdPing, QAccessible::Description), "");
+    EXPECT_EQ(read(frm->cmdKeep, QAccessible::Description), frm->cmdKeep->toolTip());
     // Past 999 the length shows grouped, "1,0xx"; it is read as a number.
     while (frm->logText().size() < 1000)
         ping(IP_SUCCESS, 1);
