@@ -8,6 +8,15 @@
 
 namespace {
 
+// Where vesk keeps its files; the rule is outside's.
+#ifdef Q_OS_WIN
+const QString kFilesFolderRule = QStringLiteral(
+    "the user can write there and it is not under Program Files, else in %APPDATA%\\vesk.\n");
+#else
+const QString kFilesFolderRule =
+    QStringLiteral("it was not installed and the user can write there, else in ~/.local/share/vesk.\n");
+#endif
+
 const QString kName = QStringLiteral("vesk");
 
 // Qt's own help option also offers --help-all for the toolkit's options,
@@ -28,10 +37,15 @@ struct Options {
         QStringLiteral("MS")};
     QCommandLineOption noNotifications{
         QStringLiteral("no-notifications"),
+#ifdef Q_OS_WIN
+        // Taken, so that one command line serves both systems.
+        QStringLiteral("Show no desktop notifications; on Windows vesk shows none anyway.")};
+#else
         QStringLiteral("Show no desktop notifications. Without this option, while \"keep\" repeats, vesk "
                        "tells the desktop when the host stops answering (three echoes in a row fail) and "
                        "when it answers again, with a sound where the desktop plays one. To mute them for "
                        "good, mute \"vesk\" in the desktop's notification settings.")};
+#endif
 };
 
 // Qt's own options, which QApplication takes out of the command line and
@@ -143,8 +157,8 @@ CommandLine ReadCommandLine(const QStringList& arguments)
     parser.setApplicationDescription(
         QStringLiteral("A desktop ping console: sends ICMP echo requests to an IPv4 address and logs "
                        "each round trip, with totals and a round-trip indicator.\n"
-                       "The list of addresses (vesk_ip.ini) and saved logs live beside the program when "
-                       "it was not installed and the user can write there, else in ~/.local/share/vesk.\n") +
+                       "The list of addresses (vesk_ip.ini) and saved logs live beside the program when ") +
+        kFilesFolderRule +
         toolkitOptionsText());
     parser.addOptions({options.help, options.version, options.timeout, options.noNotifications});
 

@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include "commandLine.h"
 #include "frmPing.h"
@@ -21,6 +24,25 @@ bool noDisplay()
 #endif
 }
 
+// A window program on Windows starts without a console, so what --help,
+// --version or a bad option print would go nowhere. They answer in the
+// console the user started vesk from; output sent to a file or a pipe
+// stays there.
+void answerInParentConsole()
+{
+#ifdef Q_OS_WIN
+    const auto redirected = [](DWORD which) {
+        const HANDLE handle = GetStdHandle(which);
+        return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+    };
+    if (redirected(STD_OUTPUT_HANDLE) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    std::FILE* stream = nullptr;
+    freopen_s(&stream, "CONOUT$", "w", stdout);
+    freopen_s(&stream, "CONOUT$", "w", stderr);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -36,6 +58,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine line = ReadCommandLine(arguments);
+    if (!line.run)
+        answerInParentConsole();
     if (const std::optional<int> exitCode = ApplyCommandLine(line))
         return *exitCode;
     if (!line.displayNamed && noDisplay()) {

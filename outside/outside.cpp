@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <limits>
 
 void RealOutside::message(QWidget* parent, const QString& text, bool exclamation)
@@ -77,6 +78,39 @@ QString RealOutside::programName()
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
+#ifdef Q_OS_WIN
+
+namespace {
+
+// Windows keeps installed programs under the Program Files folders; there
+// an administrator's writes land among the programs, and a user's may be
+// sent to a virtual store that no other account sees.
+bool underProgramFiles(const QString& folder)
+{
+    const QString path = QDir::cleanPath(folder) + u'/';
+    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+        const QString root = QDir::fromNativeSeparators(qEnvironmentVariable(name));
+        if (!root.isEmpty() && path.startsWith(QDir::cleanPath(root) + u'/', Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool RealOutside::programFolderWritable()
+{
+    const QString folder = programFolder();
+    if (underProgramFiles(folder))
+        return false;
+    // Access lists decide on Windows, and Qt does not read them unless
+    // asked; making a file is the one answer that cannot be wrong.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("vesk-write-check-XXXXXX")));
+    return probe.open();
+}
+
+#else
+
 bool RealOutside::programFolderWritable()
 {
     const QDir folder(programFolder());
@@ -90,6 +124,8 @@ bool RealOutside::programFolderWritable()
     const QFileInfo info(folder.path());
     return info.isDir() && info.isWritable();
 }
+
+#endif
 
 QString RealOutside::userDataFolder()
 {

@@ -44,9 +44,10 @@ public:
     // Folder of the executable, without a trailing separator.
     virtual QString programFolder() = 0;
     // Whether vesk may keep its files in the program's folder: the user can
-    // write there and it is not a folder the program was installed to.
+    // write there and it is not a folder the program was installed to (on
+    // Linux an install tree, on Windows the Program Files folders).
     virtual bool programFolderWritable() = 0;
-    // The per-user data folder (normally ~/.local/share/vesk); it need not
+    // The per-user data folder (~/.local/share/vesk, %APPDATA%\vesk); it need not
     // exist yet. Empty when the system names none.
     virtual QString userDataFolder() = 0;
     // Base name of the executable, without folder or extension.
