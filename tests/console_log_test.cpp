@@ -149,7 +149,10 @@ TEST_F(Log, FailedAutosaveKeepsTheLogTriesOnceAMinuteAndTellsOnce)
     ASSERT_EQ(fake.messages.size(), 1);
     EXPECT_TRUE(fake.messages[0].contains(QDir::toNativeSeparators(missing + "/vesk_2026-12-6_8-15.txt")))
         << fake.messages[0].toStdString();
+#ifndef _WIN32
+    // The system's own words for the reason (Windows has its own).
     EXPECT_TRUE(fake.messages[0].contains("No such file or directory")) << fake.messages[0].toStdString();
+#endif
 
     // Two minutes of a one-second repeat: a try at 60 s and at 120 s only.
     for (int second = 1; second <= 120; ++second) {

@@ -162,3 +162,14 @@ public:
         return resolver(name);
     }
 };
+
+// The real outside world with its program's folder put elsewhere, for the
+// rule that decides whether vesk keeps its files there.
+class OutsideAt : public RealOutside {
+public:
+    explicit OutsideAt(QString folder) : folder_(std::move(folder)) {}
+    QString programFolder() override { return folder_; }
+
+private:
+    QString folder_;
+};

@@ -20,7 +20,7 @@
 #include <functional>
 #include <unistd.h>
 
-#include "outside.h"
+#include "fake_outside.h"
 
 namespace {
 
@@ -43,17 +43,6 @@ const bool kIsChild = [] {
 
 // The running test program's file, as the kernel knows it.
 QString thisProgram() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(); }
-
-// RealOutside with its program's folder put elsewhere, for the rule that
-// decides whether vesk keeps its files there.
-class OutsideAt : public RealOutside {
-public:
-    explicit OutsideAt(QString folder) : folder_(std::move(folder)) {}
-    QString programFolder() override { return folder_; }
-
-private:
-    QString folder_;
-};
 
 // Root may write wherever the modes say it may not, and access(2) asks on
 // behalf of the real user: for root, the code within runs as nobody, real
