@@ -19,12 +19,19 @@
 // of a prefix starts in its own namespace and which stay as long as
 // wineserver does: each test waits for the wineserver of the one before to
 // go, before and after its own wine runs.
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "../probe_netns.h"
 #include "wine_lab.h"
@@ -82,13 +89,23 @@ protected:
                   const std::vector<std::string>& args, std::string* output,
                   const std::vector<std::string>& env = {})
     {
+        return probe_test::Run(WineCommand(ns, build_ + "/" + exe, args), output, WineEnv(env));
+    }
+
+    static std::vector<std::string> WineCommand(const std::string& ns, const std::string& exe,
+                                                const std::vector<std::string>& args)
+    {
         std::vector<std::string> argv{"ip", "netns", "exec", ns, "nice", "-n", "-10",
-                                      WineTool("VESK_WINE", "/usr/lib/wine/wine64", "wine64"),
-                                      build_ + "/" + exe};
+                                      WineTool("VESK_WINE", "/usr/lib/wine/wine64", "wine64"), exe};
         argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<std::string> fullEnv{"WINEDEBUG=-all"};
-        fullEnv.insert(fullEnv.end(), env.begin(), env.end());
-        return probe_test::Run(argv, output, fullEnv);
+        return argv;
+    }
+
+    static std::vector<std::string> WineEnv(const std::vector<std::string>& env)
+    {
+        std::vector<std::string> full{"WINEDEBUG=-all"};
+        full.insert(full.end(), env.begin(), env.end());
+        return full;
     }
 
     static void WaitForWineserver()
@@ -152,6 +169,120 @@ TEST_F(WineLab, ConsoleToolPrintsOneResult)
 
     EXPECT_EQ(RunInWine(ns, "vesk-probe.exe", {}, &output), 2);
     EXPECT_NE(output.find("usage: vesk-probe ADDRESS"), std::string::npos) << output;
+}
+
+// A program left running while the test drives it; ended with the test.
+class Background {
+public:
+    Background(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv)
+    {
+        std::vector<char*> args = probe_test::ArgvOf(argv);
+        std::vector<char*> env = probe_test::EnvWith(extraEnv);
+        if (::posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), env.data()) != 0)
+            pid_ = 0;
+    }
+    ~Background()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool started() const { return pid_ > 0; }
+
+private:
+    pid_t pid_ = 0;
+};
+
+// vesk.exe itself, driven with xdotool on an X server of the test's own:
+// "single &ping" to the loopback and to the silent host, each followed by
+// "save + &view text" (a new entry empties the log). The logs it saved
+// beside its copy must hold four replies and four timeouts.
+TEST_F(WineLab, WindowPingsAndSavesTheLog)
+{
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(IsFile(build_ + "/vesk.exe")) << "vesk.exe is missing: scripts/test builds it with the Qt "
+                                                 "for Windows of scripts/qt-windows";
+    const std::string client = lab_->Make("client");
+    const std::string host = lab_->Make("host");
+    lab_->Link(client, "c0", wine_lab::kClientAddress, host, "h0", wine_lab::kSilentHostAddress);
+    lab_->Sysctl(host, "ipv4/icmp_echo_ignore_all", "1");
+    lab_->ResolvConf(client, "nameserver 127.0.0.1\n");
+
+    // A copy in a folder of its own keeps its list and logs beside itself.
+    const fs::path folder = fs::temp_directory_path() / ("vesk-wine-window-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::copy_file(build_ + "/vesk.exe", folder / "vesk.exe");
+    // Without Windows fonts in the prefix Qt draws no text in the fields.
+    const fs::path fonts = fs::path(std::getenv("WINEPREFIX")) / "drive_c/windows/Fonts";
+    fs::create_directories(fonts);
+    for (const auto& font : fs::directory_iterator("/usr/share/wine/fonts"))
+        fs::copy_file(font.path(), fonts / font.path().filename(), fs::copy_options::skip_existing);
+
+    int display = 90 + ::getpid() % 100;
+    const auto socket = [&] { return fs::path("/tmp/.X11-unix/X") += std::to_string(display); };
+    while (fs::exists(socket()))
+        ++display;
+    std::string name = ":";
+    name += std::to_string(display);
+    Background x({"Xvfb", name, "-nolisten", "tcp", "-screen", "0", "1024x768x24"}, {});
+    ASSERT_TRUE(x.started()) << "Xvfb is missing";
+    for (int i = 0; i < 100 && !fs::exists(socket()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::vector<std::string> env{"DISPLAY=" + name};
+    Background vesk(WineCommand(client, (folder / "vesk.exe").string(), {}), WineEnv(env));
+    const auto xdotool = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"timeout", "90", "xdotool"});
+        std::string output;
+        EXPECT_EQ(probe_test::Run(args, &output, env), 0) << output;
+        return output;
+    };
+    std::string window = xdotool({"search", "--sync", "--onlyvisible", "--name", "^vesk$"});
+    window = window.substr(0, window.find('\n'));
+    ASSERT_FALSE(window.empty());
+
+    const auto logs = [&] {
+        std::vector<fs::path> found;
+        for (const auto& file : fs::directory_iterator(folder))
+            if (file.path().extension() == ".txt")
+                found.push_back(file.path());
+        return found;
+    };
+    for (const char* address : {"127.0.0.1", wine_lab::kSilentHost}) {
+        const std::size_t before = logs().size();
+        // Into the address box's field (alt+d is shared with "&del current
+        // ip", so the mouse), all of it selected.
+        xdotool({"mousemove", "--window", window, "150", "62", "click", "1"});
+        xdotool({"key", "--delay", "200", "ctrl+a"});
+        xdotool({"type", "--delay", "50", address});
+        xdotool({"key", "--delay", "200", "alt+p"});
+        // Four echoes, each within the wait of 200 ms, and wine's slowness.
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        xdotool({"key", "--delay", "200", "alt+v"});
+        for (int i = 0; i < 200 && logs().size() == before; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_EQ(logs().size(), before + 1) << "no log saved after pinging " << address;
+        // Closes the box that says no program could open the log.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        xdotool({"key", "Return"});
+    }
+
+    int replies = 0, timeouts = 0;
+    std::string all;
+    for (const fs::path& log : logs()) {
+        std::ifstream in(log, std::ios::binary);
+        for (std::string line; std::getline(in, line);) {
+            all += line + "\n";
+            replies += line.find(" -- 0 (ip success)") != std::string::npos;
+            timeouts += line.find(" -- 11010 (ip req timed out)") != std::string::npos;
+        }
+    }
+    EXPECT_EQ(replies, 4) << all;
+    EXPECT_EQ(timeouts, 4) << all;
+    std::string ignored;
+    probe_test::Run({WineTool("VESK_WINESERVER", "/usr/lib/wine/wineserver", "wineserver"), "-k"}, &ignored);
+    fs::remove_all(folder);
 }
 
 }  // namespace
