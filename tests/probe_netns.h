@@ -29,35 +29,21 @@ extern char** environ;
 
 namespace probe_test {
 
-// argv for posix_spawn: pointers into the strings, which must outlive it.
-inline std::vector<char*> ArgvOf(const std::vector<std::string>& argv)
+// Runs a program (searched in PATH), waits for it and returns its exit
+// status; its standard output and error go to *output when given.
+inline int Run(const std::vector<std::string>& argv, std::string* output = nullptr,
+               const std::vector<std::string>& extraEnv = {})
 {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    return args;
-}
-
-// This process's environment with extraEnv added, as posix_spawn takes it.
-inline std::vector<char*> EnvWith(const std::vector<std::string>& extraEnv)
-{
     std::vector<char*> env;
     for (char** e = environ; *e != nullptr; ++e)
         env.push_back(*e);
     for (const std::string& e : extraEnv)
         env.push_back(const_cast<char*>(e.c_str()));
     env.push_back(nullptr);
-    return env;
-}
-
-// Runs a program (searched in PATH), waits for it and returns its exit
-// status; its standard output and error go to *output when given.
-inline int Run(const std::vector<std::string>& argv, std::string* output = nullptr,
-               const std::vector<std::string>& extraEnv = {})
-{
-    std::vector<char*> args = ArgvOf(argv);
-    std::vector<char*> env = EnvWith(extraEnv);
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)

@@ -19,10 +19,7 @@
 // of a prefix starts in its own namespace and which stay as long as
 // wineserver does: each test waits for the wineserver of the one before to
 // go, before and after its own wine runs.
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
@@ -171,30 +168,7 @@ TEST_F(WineLab, ConsoleToolPrintsOneResult)
     EXPECT_NE(output.find("usage: vesk-probe ADDRESS"), std::string::npos) << output;
 }
 
-// A program left running while the test drives it; ended with the test.
-class Background {
-public:
-    Background(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv)
-    {
-        std::vector<char*> args = probe_test::ArgvOf(argv);
-        std::vector<char*> env = probe_test::EnvWith(extraEnv);
-        if (::posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), env.data()) != 0)
-            pid_ = 0;
-    }
-    ~Background()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool started() const { return pid_ > 0; }
-
-private:
-    pid_t pid_ = 0;
-};
-
-// vesk.exe itself, driven with xdotool on an X server of the test's own:
+// vesk.exe itself, driven with xdotool on an X server:
 // "single &ping" to the loopback and to the silent host, each followed by
 // "save + &view text" (a new entry empties the log). The logs it saved
 // beside its copy must hold four replies and four timeouts.
@@ -214,28 +188,18 @@ TEST_F(WineLab, WindowPingsAndSavesTheLog)
     fs::remove_all(folder);
     fs::create_directories(folder);
     fs::copy_file(build_ + "/vesk.exe", folder / "vesk.exe");
-    // Without Windows fonts in the prefix Qt draws no text in the fields.
-    const fs::path fonts = fs::path(std::getenv("WINEPREFIX")) / "drive_c/windows/Fonts";
-    fs::create_directories(fonts);
-    for (const auto& font : fs::directory_iterator("/usr/share/wine/fonts"))
-        fs::copy_file(font.path(), fonts / font.path().filename(), fs::copy_options::skip_existing);
 
-    int display = 90 + ::getpid() % 100;
-    const auto socket = [&] { return fs::path("/tmp/.X11-unix/X") += std::to_string(display); };
-    while (fs::exists(socket()))
-        ++display;
-    std::string name = ":";
-    name += std::to_string(display);
-    Background x({"Xvfb", name, "-nolisten", "tcp", "-screen", "0", "1024x768x24"}, {});
-    ASSERT_TRUE(x.started()) << "Xvfb is missing";
-    for (int i = 0; i < 100 && !fs::exists(socket()); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const std::vector<std::string> env{"DISPLAY=" + name};
-    Background vesk(WineCommand(client, (folder / "vesk.exe").string(), {}), WineEnv(env));
+    // On the X server that scripts/test starts with xvfb-run; wine stays
+    // in the background until its wineserver is told to end.
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs an X server: xvfb-run -a probe_wine_tests";
+    std::vector<std::string> start{"sh", "-c", "\"$@\" >/dev/null 2>&1 &", "sh"};
+    for (const std::string& arg : WineCommand(client, (folder / "vesk.exe").string(), {}))
+        start.push_back(arg);
+    ASSERT_EQ(probe_test::Run(start, nullptr, WineEnv({})), 0);
     const auto xdotool = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"timeout", "90", "xdotool"});
         std::string output;
-        EXPECT_EQ(probe_test::Run(args, &output, env), 0) << output;
+        EXPECT_EQ(probe_test::Run(args, &output), 0) << output;
         return output;
     };
     std::string window = xdotool({"search", "--sync", "--onlyvisible", "--name", "^vesk$"});
