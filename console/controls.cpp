@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr qsizetype kShownLength = 256;
-
 // An entry never holds a line end: the list file is the only place where
 // line ends part entries, and a pasted CR LF would split one there. Typed
 // or pasted line ends turn into blanks as they come in.
@@ -57,9 +55,12 @@ public:
 };
 
 // The box's own row painter, shown the rows through ShortRows.
+}  // namespace
+
 class ShortRowsDelegate : public QItemDelegate {
 public:
-    explicit ShortRowsDelegate(QComboBox* box) : QItemDelegate(box) { rows_.setSourceModel(box->model()); }
+    explicit ShortRowsDelegate(QComboBox* box) : QItemDelegate(box) { show(box->model()); }
+    void show(QAbstractItemModel* model) { rows_.setSourceModel(model); }
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QItemDelegate::paint(painter, option, rows_.mapFromSource(index));
@@ -72,6 +73,8 @@ public:
 private:
     ShortRows rows_;
 };
+
+namespace {
 
 // What screen readers meet of a TextLabel: what Qt tells of a label, but
 // named by spokenName, so that a name that reads the number with its unit
@@ -137,11 +140,6 @@ bool isPlainEnter(const QKeyEvent* event)
 }
 
 }  // namespace
-
-QString shownPart(const QString& text)
-{
-    return text.size() > kShownLength ? text.left(kShownLength) + QChar(0x2026) : text;
-}
 
 // ------------------------------------------------------- CommandButton ---
 
@@ -315,7 +313,8 @@ AddressBox::AddressBox(QWidget* parent) : QComboBox(parent)
     // quarter of a second per opening.
     if (auto* rows = qobject_cast<QListView*>(view()))
         rows->setUniformItemSizes(true);
-    setItemDelegate(new ShortRowsDelegate(this));
+    rows_ = new ShortRowsDelegate(this);
+    setItemDelegate(rows_);
     // Screen readers name the box by its label and read its text; the text
     // field inside it has no label of its own.
     lineEdit()->setAccessibleName(QStringLiteral("address"));
@@ -371,26 +370,31 @@ void AddressBox::holdPicked(int index)
         setEntry(picked);
 }
 
-void AddressBox::insertEntry(int index, const QString& entry)
+void AddressBox::setModel(QAbstractItemModel* list)
 {
-    const QString text = currentText();
-    QScopedValueRollback quiet(rearranging_, true);
-    insertItem(index, entry);
-    if (currentText() != text)
-        setEditText(text);
+    QComboBox::setModel(list);
+    rows_->show(list);
+    // Connected after QComboBox's own handlers, so that the text is put
+    // back after they have rewritten it.
+    connect(list, &QAbstractItemModel::rowsAboutToBeInserted, this, &AddressBox::rowsChanging);
+    connect(list, &QAbstractItemModel::rowsAboutToBeRemoved, this, &AddressBox::rowsChanging);
+    connect(list, &QAbstractItemModel::modelAboutToBeReset, this, &AddressBox::rowsChanging);
+    connect(list, &QAbstractItemModel::rowsInserted, this, &AddressBox::rowsChanged);
+    connect(list, &QAbstractItemModel::rowsRemoved, this, &AddressBox::rowsChanged);
+    connect(list, &QAbstractItemModel::modelReset, this, &AddressBox::rowsChanged);
 }
 
-void AddressBox::removeEntry(const QString& entry)
+void AddressBox::rowsChanging()
 {
-    // Twins that differ only in case may stand between exact twins, so the
-    // whole list is looked at, from the end so that the indexes hold.
-    const QString text = currentText();
-    QScopedValueRollback quiet(rearranging_, true);
-    for (int i = count() - 1; i >= 0; --i)
-        if (itemText(i) == entry)
-            removeItem(i);
-    if (currentText() != text)
-        setEditText(text);
+    textBefore_ = currentText();
+    rearranging_ = true;
+}
+
+void AddressBox::rowsChanged()
+{
+    if (currentText() != textBefore_)
+        setEditText(textBefore_);
+    rearranging_ = false;
 }
 
 void AddressBox::wheelEvent(QWheelEvent* event)

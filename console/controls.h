@@ -13,11 +13,9 @@
 #include <QScrollBar>
 #include <QString>
 
-// What a control shows of a text too long to lay out at once: its start and
-// an ellipsis; a shorter text whole. Qt lays out the whole text of a label
-// or a list row to measure and paint it, and ten million characters held
-// the window for seconds at every repaint.
-QString shownPart(const QString& text);
+#include "formats.h"
+
+class ShortRowsDelegate;
 
 // A command button: Enter clicks it as Space does, and its access key moves the focus to it, then clicks.
 class CommandButton : public QPushButton {
@@ -112,13 +110,13 @@ public:
     QString entry() const;
     // Shows the text, held whole when the line cannot take it.
     void setEntry(const QString& text);
-    // Put an entry at index, or take every copy of one out, leaving the
-    // text the user sees as it was: QComboBox rewrites it when the item it
-    // points at goes away or when the first item arrives.
-    void insertEntry(int index, const QString& entry);
-    void removeEntry(const QString& entry);
-    // True while insertEntry or removeEntry runs: a change of the text then
-    // is no change of the user's.
+    // Shows the rows of model, a list of entries that changes under the
+    // box. The text the user sees stays as it was while the rows change:
+    // QComboBox rewrites it when the row it points at goes away, when the
+    // first row arrives or when the rows are replaced.
+    void setModel(QAbstractItemModel* model) override;
+    // True while the rows change: a change of the text then is no change
+    // of the user's.
     bool rearranging() const { return rearranging_; }
 
 signals:
@@ -133,8 +131,14 @@ protected:
 private:
     void holdPicked(int index);
 
+    void rowsChanging();
+    void rowsChanged();
+
+    ShortRowsDelegate* rows_ = nullptr;
     QString held_;
     QString heldShown_;
+    // The text shown when the rows began to change.
+    QString textBefore_;
     // Set while the open list handles the key or the mouse release with
     // which the user picks an entry (see eventFilter).
     bool picking_ = false;

@@ -200,3 +200,8 @@ int characterCount(const QString& text)
 {
     return int(text.toUcs4().size());
 }
+
+QString shownPart(const QString& text)
+{
+    return text.size() > kShownLength ? text.left(kShownLength) + QChar(0x2026) : text;
+}

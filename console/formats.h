@@ -1,6 +1,6 @@
 // Small text rules of the main window: trimming, the date and time of a
-// result line, the length pattern of lblLen, log file names and the
-// single-byte image written to files.
+// result line, the length pattern of lblLen, log file names, the
+// single-byte image written to files and the start of a text too long to show.
 #pragma once
 
 #include <QByteArray>
@@ -44,6 +44,13 @@ QString logFileName(const QDateTime& when, int copy = 1);
 bool fitsSingleByte(QStringView text);
 // Latin-1 bytes; a character that Latin-1 cannot hold becomes one "?".
 QByteArray singleByteImage(const QString& text);
+
+// What a control shows of a text too long to lay out at once: its start and
+// an ellipsis; a shorter text whole. Qt lays out the whole text of a label
+// or a list row to measure and paint it, and ten million characters held
+// the window for seconds at every repaint.
+inline constexpr qsizetype kShownLength = 256;
+QString shownPart(const QString& text);
 
 // Length in characters (code points), as the data string is counted.
 int characterCount(const QString& text);

@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -120,12 +119,20 @@ private:
 
 }  // namespace
 
-frmPing::frmPing(Outside& outside, QWidget* parent) : QWidget(parent), outside_(outside)
+frmPing::frmPing(Outside& outside, QWidget* parent) : QWidget(parent), outside_(outside), log_(outside)
 {
     createControls();
     chainTabOrder();
     connectHandlers();
     Form_Load();
+}
+
+frmPing::~frmPing()
+{
+    // The views go before the models they show, which are members and so
+    // would go before the window's children.
+    delete cboAddress;
+    delete txtRisult;
 }
 
 // ------------------------------------------------------------- controls ---
@@ -182,6 +189,7 @@ void frmPing::createControls()
 
     Label6 = label("a&ddress:", twips(120, 840, 630, 315), false);
     cboAddress = new AddressBox(this);
+    cboAddress->setModel(&list_);
     cboAddress->setGeometry(twips(780, 780, 4215, 315));
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = font();
@@ -219,13 +227,13 @@ void frmPing::createControls()
     lblBytes->setLabelFor(cmdSetData);
 
     txtRisult = new QPlainTextEdit(this);
+    // A plain text view shows only a document laid out as plain text.
+    log_.document()->setDocumentLayout(new QPlainTextDocumentLayout(log_.document()));
+    txtRisult->setDocument(log_.document());
     txtRisult->setGeometry(twips(0, 2580, 5010, 2055));
     txtRisult->setReadOnly(true);
     txtRisult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtRisult->setTabChangesFocus(true);
-    // The log is rewritten by the program only; an undo history of it would
-    // just hold a second copy.
-    txtRisult->setUndoRedoEnabled(false);
     txtRisult->setAccessibleName(QStringLiteral("ping log"));
     cmdDeleteIP = button("&del current ip", twips(5040, 2580, 1500, 315), false);
     cmdDeleteIP->setToolTip(QStringLiteral("deletes current ip and saves ip list"));
@@ -306,8 +314,9 @@ void frmPing::Form_Load()
         if (!error.isEmpty())
             outside_.message(this, error);
     }
+    list_.setFolder(listFolder_);
     // A UTF-8 path, as every path handed to the system on Linux.
-    sIpFile = (listFolder_.path + QStringLiteral("/vesk_ip.ini")).toStdString();
+    sIpFile = list_.filePath().toStdString();
     loadIpList();
     showFirstEntry();
     // Setting the box to the text it already shows runs no CleanAll: Qt
@@ -324,15 +333,11 @@ void frmPing::Form_Load()
 
 void frmPing::loadIpList()
 {
-    IpListLoad load = LoadIpList(ipFilePath());
     // A file that cannot be read is told and left as it is: the box starts
     // empty, gets the default entry, and nothing is written until a save.
-    if (!load.error.isEmpty())
-        outside_.message(this, load.error);
-    SortIpList(load.entries);
-    // All rows in one insertion: an insert per line at its sorted place
-    // would move the rows behind it every time, quadratic in the lines.
-    cboAddress->addItems(load.entries);
+    const QString error = list_.load();
+    if (!error.isEmpty())
+        outside_.message(this, error);
 }
 
 void frmPing::showFirstEntry()
@@ -346,40 +351,25 @@ void frmPing::showFirstEntry()
 
 void frmPing::addEntry(const QString& entry)
 {
-    // The items are sorted: a binary search in the order of ipList.h finds
-    // the place behind every entry that is not greater, so a duplicate
-    // joins its twins at their end.
-    int low = 0;
-    int high = cboAddress->count();
-    while (low < high) {
-        const int mid = low + (high - low) / 2;
-        if (IpListLess(entry, cboAddress->itemText(mid)))
-            high = mid;
-        else
-            low = mid + 1;
-    }
-    // An added entry never changes the text the user sees.
-    cboAddress->insertEntry(low, entry);
+    // An added entry never changes the text the user sees (AddressBox).
+    list_.add(entry);
 }
-
-QStringList frmPing::entries() const
-{
-    QStringList list;
-    list.reserve(cboAddress->count());
-    for (int i = 0; i < cboAddress->count(); ++i)
-        list << cboAddress->itemText(i);
-    return list;
-}
-
-QString frmPing::ipFilePath() const { return QString::fromStdString(sIpFile); }
 
 void frmPing::setDefaultPingData()
 {
     sPingData = kDefaultPingData;
+    showPingData(QStringLiteral(" &b:"));
+}
+
+// The caption ends in a colon at start only, as it always has.
+void frmPing::showPingData(const QString& unit)
+{
     const QString data = QString::fromStdString(sPingData);
+    // The label shows the start: laid out whole, ten million characters
+    // held every repaint of the window for a second.
     lblBytes->setText(shownPart(data));
     lLenData = characterCount(data);
-    lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b:"));
+    lblLenData->setText(QString::number(lLenData) + unit);
 }
 
 void frmPing::showEvent(QShowEvent* event)
@@ -430,7 +420,7 @@ void frmPing::PingOnce()
                    QStringLiteral(" ms -- ") + status;
         appendToLog(QStringLiteral("\r\n\r\n") + sRisult_);
         txtRisult->moveCursor(QTextCursor::End);
-        lblLen->setText(lengthCaption(logText_.size()));
+        lblLen->setText(lengthCaption(log_.length()));
         // An echo that vesk could not send says nothing of the host; the
         // user hears of it from reportSocketProblem.
         if (repeatTick_ && outside_.socketProblem().empty())
@@ -481,10 +471,7 @@ void frmPing::cmdPing_Click()
 void frmPing::cmdKeep_Click()
 {
     hostWatch_.forget();
-    lPingOk = 0;
-    lMsTot = 0;
-    lPingTot = 0;
-    lTimeOut = 0;
+    resetCounters();
     if (Timer1->isActive())
         Timer1->stop();
     else
@@ -555,6 +542,7 @@ void frmPing::UpdateTotals()
         totals += QStringLiteral(" - ok: ") + QString::number(lPingTot - lTimeOut) + QStringLiteral(" - avg:  ") +
                   QString::number(floorDivide(lMsTot, lPingOk));
     lblAvg->setText(totals);
+    log_.setTotals(totals);
 
     // Qt 6.4 cannot announce, and the totals line and the log take no
     // focus: a screen reader hears how the ping went from the button that
@@ -652,15 +640,21 @@ void frmPing::CleanAll()
 {
     hostWatch_.forget();
     lblAvg->setText(QString());
+    log_.setTotals(QString());
     // The buttons no longer tell a result of the entry before.
     cmdPing->setAccessibleDescription(QString());
     cmdKeep->setAccessibleDescription(QString());
+    resetCounters();
+    clearLog();
+    enableAddressButtons();
+}
+
+void frmPing::resetCounters()
+{
     lPingOk = 0;
     lTimeOut = 0;
     lPingTot = 0;
     lMsTot = 0;
-    setLogText(QString());
-    enableAddressButtons();
 }
 
 void frmPing::enableAddressButtons()
@@ -694,18 +688,12 @@ void frmPing::cmdDeleteIP_Click()
         return;
     if (outside_.askYesNoCancel(this, QStringLiteral("delete ?\r\n") + shownPart(box)) != Outside::Answer::Yes)
         return;
-    QStringList kept = entries();
-    kept.removeAll(box);
-    Outside::makeFilesFolder(listFolder_);
-    const QString error = WriteIpListFile(ipFilePath(), kept);
+    const QString error = list_.removeAndSave(box);
     if (!error.isEmpty()) {
         // The old file is whole and the list keeps the entry: nothing is lost.
         outside_.message(this, error);
         return;
     }
-    // Left in the list, the entry would go back into the file with the
-    // next save, and the deletion would be undone without a word.
-    cboAddress->removeEntry(box);
     outside_.message(this, QStringLiteral("list saved -- selected ip purged from list"));
 }
 
@@ -713,14 +701,13 @@ void frmPing::cmdSaveList_Click() { SaveIpList(); }
 
 void frmPing::SaveIpList()
 {
-    const QStringList list = entries();
-    Outside::makeFilesFolder(listFolder_);
-    const QString error = WriteIpListFile(ipFilePath(), list);
+    const QString error = list_.save();
     if (!error.isEmpty()) {
         outside_.message(this, error);
         return;
     }
-    outside_.message(this, QStringLiteral("saved ") + QString::number(list.size()) + QStringLiteral(" item(s) in list"));
+    outside_.message(this, QStringLiteral("saved ") + QString::number(list_.rowCount()) +
+                               QStringLiteral(" item(s) in list"));
 }
 
 // ------------------------------------------------ host and address fields ---
@@ -790,130 +777,48 @@ void frmPing::cmdSetData_Click()
     if (data.isEmpty())
         data = QString::fromStdString(kDefaultPingData);
     sPingData = data.toStdString();
-    // The label shows the start: laid out whole, ten million characters
-    // held every repaint of the window for a second.
-    lblBytes->setText(shownPart(data));
-    lLenData = characterCount(data);
-    lblLenData->setText(QString::number(lLenData) + QStringLiteral(" &b"));
+    showPingData(QStringLiteral(" &b"));
 }
 
 // ------------------------------------------------------------------ log ---
 
 void frmPing::appendToLog(const QString& piece)
 {
-    logText_ += piece;
-    // Inserting at the end lays out only the new lines; setPlainText would
-    // lay out the whole log on every ping.
-    QTextCursor end(txtRisult->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(piece);
+    if (log_.append(piece, chkAutoSave->isChecked()) == PingLog::Limit::AutosaveFailed)
+        // Kept only while autosave is ticked: unticked, the limit empties
+        // the log as it always does, and the user must know.
+        outside_.message(this, QStringLiteral("sorry, can't autosave the log\n") + log_.lastError() +
+                                   QStringLiteral("\nthe log is kept while autosave is ticked: it tries "
+                                                  "again a minute later, \"save + view text\" at once. "
+                                                  "unticked, the next ping empties the log unsaved."));
     txtRisult_Change();
 }
 
-void frmPing::setLogText(const QString& text)
+void frmPing::clearLog()
 {
-    logText_ = text;
-    txtRisult->setPlainText(text);
+    log_.clear();
     txtRisult_Change();
 }
 
 void frmPing::txtRisult_Change()
 {
-    if (logText_.size() > kLogLimit) {
-        bool keep = false;
-        if (chkAutoSave->isChecked() && autosaveWaits()) {
-            keep = true;
-        } else if (chkAutoSave->isChecked() && SaveLog() == Saved::Failed) {
-            // Emptying now would lose the log for good: keep it and try
-            // again a minute later. Every try writes the whole kept log, so
-            // a try with every line would cost more with each line.
-            keep = true;
-            autosaveFailedAt_ = outside_.now();
-            if (!autosaveFailureShown_) {
-                autosaveFailureShown_ = true;
-                // Kept only while autosave is ticked: unticked, the limit
-                // empties the log as it always does, and the user must know.
-                outside_.message(this, QStringLiteral("sorry, can't autosave the log\n") + lastSaveError_ +
-                                           QStringLiteral("\nthe log is kept while autosave is ticked: it tries "
-                                                          "again a minute later, \"save + view text\" at once. "
-                                                          "unticked, the next ping empties the log unsaved."));
-            }
-        }
-        if (!keep) {
-            // The log that autosave could not save is gone, as the user was
-            // told; the next one it cannot save is told and tried afresh.
-            autosaveFailureShown_ = false;
-            autosaveFailedAt_ = QDateTime();
-            setLogText(QString());
-        }
-    }
-    // Runs on every ping: look for a character that is not a blank rather
-    // than copy 32000 characters to trim them.
-    const bool text = !isBlank(logText_);
+    const bool text = !log_.isBlank();
     cmdClear->setEnabled(text);
     cmdSave->setEnabled(text);
 }
 
-bool frmPing::autosaveWaits()
-{
-    if (!autosaveFailedAt_.isValid())
-        return false;
-    const QDateTime now = outside_.now();
-    // A clock set back is no reason to wait longer.
-    return now >= autosaveFailedAt_ && now < autosaveFailedAt_.addSecs(60);
-}
-
-frmPing::Saved frmPing::SaveLog()
-{
-    if (isBlank(logText_))
-        return Saved::Nothing;
-    const QString path = freeLogFilePath();
-    // Opened before the text is copied and converted, so that a folder
-    // that takes no file costs no copy of the whole log.
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        const QByteArray bytes = singleByteImage(trimBlanks(logText_) + QStringLiteral("\r\n\r\n") +
-                                                 lblAvg->text() + QStringLiteral("\r\n"));
-        written = file.write(bytes) == bytes.size() && file.commit();
-    }
-    if (!written) {
-        lastSaveError_ = QDir::toNativeSeparators(path) + u'\n' + file.errorString();
-        return Saved::Failed;
-    }
-    sLogFile = QDir::toNativeSeparators(path).toStdString();
-    autosaveFailureShown_ = false;
-    autosaveFailedAt_ = QDateTime();
-    return Saved::Written;
-}
-
-QString frmPing::freeLogFilePath() const
-{
-    // A log file is never replaced: an autosave and a manual save in the
-    // same minute would otherwise leave only the second.
-    const QDateTime when = outside_.now();
-    // Asked at every save, so a log goes where a save can land now; a
-    // failed save names the folder it tried.
-    const Outside::FilesFolder files = outside_.filesFolder();
-    Outside::makeFilesFolder(files);
-    const QDir folder(files.path);
-    for (int copy = 1;; ++copy) {
-        const QString path = folder.filePath(logFileName(when, copy));
-        if (!QFileInfo::exists(path))
-            return path;
-    }
-}
+PingLog::Saved frmPing::SaveLog() { return log_.save(); }
 
 void frmPing::cmdSave_Click()
 {
-    if (isBlank(logText_))
+    if (log_.isBlank())
         return;
-    const Saved saved = SaveLog();
-    if (saved == Saved::Failed) {
-        outside_.message(this, QStringLiteral("sorry, can't save the log\n") + lastSaveError_);
+    const PingLog::Saved saved = SaveLog();
+    if (saved == PingLog::Saved::Failed) {
+        outside_.message(this, QStringLiteral("sorry, can't save the log\n") + log_.lastError());
         return;
     }
-    if (saved != Saved::Written)
+    if (saved != PingLog::Saved::Written)
         return;
     const QString path = QString::fromStdString(sLogFile);
     // No viewer, or no desktop session to ask for one: the log is saved all
@@ -925,7 +830,7 @@ void frmPing::cmdSave_Click()
 
 void frmPing::cmdClear_Click()
 {
-    setLogText(QString());
+    clearLog();
     lblLen->setText(QStringLiteral("0"));
 }
 

@@ -1,47 +1,17 @@
-// frmPing: vesk's main window.
+// frmPing: vesk's main window, the view of the parts that hold its data.
 //
-// How the parts fit: the constructor reads like a table of contents. It
-// builds every control at its fixed place (createControls), chains the tab
-// order, connects each control's event to the handler named
-// <control>_<event>, and runs Form_Load, the start-up. The ping run
-// (PingOnce and the handlers of cmdPing, cmdKeep, Timer1 and hsc) hands
-// every ping to the log (appendToLog, txtRisult_Change, SaveLog) and to the
-// totals (UpdateTotals); the echoes of the repeat also go to hostWatch_
-// (hostWatch.h), which says when the host stops answering or answers
-// again, and the window tells the desktop through Outside::notify. A
-// change of the address box runs CleanAll, which starts a fresh count and
-// forgets the host's state, as stopping the repeat does. The counters and
-// the data string are basVesk's module variables; everything beyond the
-// window (dialogs, clock, folder, desktop, the probe) is reached through
-// Outside only.
-//
-// Where a Qt control would answer a key, the wheel or the focus otherwise
-// than the user expects, the control is one of controls.h, and the window
-// only connects its signals to the handlers: every button is a
-// CommandButton (Enter clicks it; its access key moves the focus first, so
-// that txtHost_LostFocus runs before the click), every label a TextLabel
-// (the access key of "&b:" only moves the focus; its mouseMoved signal
-// runs lblAvg_MouseMove), hsc a StepScrollBar, txtHost and txtIP
-// EntryFields (gotFocus and lostFocus run txtHost_GotFocus, txtIP_GotFocus
-// and txtHost_LostFocus) and cboAddress an AddressBox (only its picked
-// signal runs cboAddress_Click; it holds an entry too long for its line).
-// The labels painted by hand take their colours from the palette, made
-// readable by colours.h, also when it changes.
-//
-// Screen readers meet the window as a window (windowAccessible), each cell
-// of lblPing by its band in words and the lit one saying so
-// (paintIndicators), a new caption as a new name (changeEvent), and the
-// result of each ping with the totals line as the description of the
-// button that sent it, where the focus stays (UpdateTotals); labels that
-// show a bare number read it with its unit (TextLabel::setSpokenUnit).
-//
-// The controls are public members named as in the layout table, so that
-// tests can reach them; only the window's own handlers change them.
-//
-// The address list lives in cboAddress, sorted as ipList.h orders it; the
-// file vesk_ip.ini is read at start (Form_Load) and written whole by save
-// and delete, always through ipList.h. It and the logs live in the folder
-// that Outside::filesFolder chooses: beside the program, or per user.
+// How the parts fit: the constructor builds the controls (createControls),
+// chains the tab order, connects each control's event to the handler named
+// <control>_<event> and runs Form_Load. The address box shows AddressList
+// (addressList.h), the list and its file; txtRisult shows PingLog
+// (pingLog.h), the log with its limit, autosave and files. The ping run
+// (PingOnce, the handlers of cmdPing, cmdKeep and Timer1) asks the probe
+// through Outside, appends each result to the log and hands the totals line
+// to it (UpdateTotals); the repeat's echoes also go to HostWatch
+// (hostWatch.h), whose changes the window tells through Outside::notify.
+// The counters and the data string are basVesk's module variables. A
+// control that behaves otherwise than Qt's own is one of controls.h. The
+// controls are public, named as in the layout, so that tests reach them.
 #pragma once
 
 #include <QDateTime>
@@ -55,8 +25,10 @@
 
 #include "outside.h"
 
+#include "addressList.h"
 #include "controls.h"
 #include "hostWatch.h"
+#include "pingLog.h"
 
 class QCheckBox;
 class QLabel;
@@ -68,9 +40,10 @@ class frmPing : public QWidget {
     Q_OBJECT
 public:
     explicit frmPing(Outside& outside, QWidget* parent = nullptr);
+    ~frmPing() override;
 
     // The log past which it is saved (when autosave is ticked) and emptied.
-    static constexpr int kLogLimit = 32000;
+    static constexpr qsizetype kLogLimit = PingLog::kLimit;
     // Shown at start when the address list holds nothing usable.
     static inline const QString kDefaultEntry = QStringLiteral("127.0.0.1 | localhost");
 
@@ -105,7 +78,9 @@ public:
     std::array<QIcon, 11> imgIcon;
 
     // The log with its CR LF line ends; txtRisult shows it.
-    const QString& logText() const { return logText_; }
+    QString logText() const { return log_.text(); }
+    // The addresses of the box, in its order.
+    const QStringList& entries() const { return list_.entries(); }
     // The result line of the latest exchange.
     const QString& sRisult() const { return sRisult_; }
 
@@ -147,8 +122,6 @@ private slots:
     void cmdHost2ip_Click();
 
 private:
-    enum class Saved { Nothing, Written, Failed };
-
     void createControls();
     void chainTabOrder();
     void connectHandlers();
@@ -158,11 +131,10 @@ private:
     void loadIpList();
     void showFirstEntry();
     void addEntry(const QString& entry);
-    QStringList entries() const;
     void enableAddressButtons();
     void SaveIpList();
-    QString ipFilePath() const;
     void setDefaultPingData();
+    void showPingData(const QString& unit);
 
     // ---- host and address fields
     void Evidenzia(QLineEdit* box, Qt::FocusReason reason);
@@ -172,15 +144,14 @@ private:
 
     // ---- ping run and totals
     void UpdateTotals();
+    void resetCounters();
     void watchHost(const Echo& echo);
     void tell(const std::string& message, bool exclamation);
     void reportSocketProblem();
 
     // ---- log
-    void setLogText(const QString& text);
-    Saved SaveLog();
-    bool autosaveWaits();
-    QString freeLogFilePath() const;
+    void clearLog();
+    PingLog::Saved SaveLog();
 
     // ---- look
     void lblAvg_MouseMove();
@@ -191,7 +162,8 @@ private:
     Outside& outside_;
     // Where the list lives, chosen once at start.
     Outside::FilesFolder listFolder_;
-    QString logText_;
+    PingLog log_;
+    AddressList list_;
     QString sRisult_;
     // The status of the latest exchange; a failed one counts as a timeout.
     std::int32_t lastStatus_ = 0;
@@ -214,9 +186,4 @@ private:
     int litCell_ = -1;
     bool avgReversed_ = false;
     bool socketProblemShown_ = false;
-    // An autosave failure is told once, until a save succeeds again.
-    bool autosaveFailureShown_ = false;
-    // When autosave last failed; it waits a minute before the next try.
-    QDateTime autosaveFailedAt_;
-    QString lastSaveError_;
 };

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "basVesk.h"
-#include "controls.h"
 #include "formats.h"
 
 HostWatch::Change HostWatch::feed(const Echo& echo)

@@ -103,40 +103,7 @@ TEST_F(List, EmptyLineSortsFirstAndLeavesTheButtonsDisabled)
     EXPECT_FALSE(addressButtons());
 }
 
-TEST_F(List, BlanksAndAnUnendedLastLineStayAsTheyAre)
-{
-    start("10.0.0.2\t\r\n  10.0.0.1 | a \r\n10.0.0.3 ");
-    EXPECT_EQ(items(), (QStringList{"  10.0.0.1 | a ", "10.0.0.2\t", "10.0.0.3 "}));
-    EXPECT_EQ(box(), "  10.0.0.1 | a ");
-    save();
-    EXPECT_EQ(readFile(listPath()), QByteArray("  10.0.0.1 | a \r\n10.0.0.2\t\r\n10.0.0.3 \r\n"));
-}
-
-TEST_F(List, LoneCrAndLoneLfEndLinesToo)
-{
-    start("10.0.0.3\r10.0.0.1\r10.0.0.2\r");
-    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
-    start("10.0.0.3\n10.0.0.1\n10.0.0.2");
-    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
-    // CR LF is one line end; LF CR is two.
-    start("10.0.0.2\r\n10.0.0.1\n\r");
-    EXPECT_EQ(items(), (QStringList{"", "10.0.0.1", "10.0.0.2", frmPing::kDefaultEntry}));
-    save();
-    EXPECT_EQ(readFile(listPath()), "\r\n10.0.0.1\r\n10.0.0.2\r\n" + frmPing::kDefaultEntry.toLatin1() + "\r\n");
-}
-
-TEST_F(List, EveryByteButLineEndsSurvivesLoadAndSave)
-{
-    QByteArray every;
-    for (int b = 0; b < 256; ++b)
-        if (b != '\r' && b != '\n')
-            every += char(b);
-    const QByteArray file = "10.0.0.1 | " + every + "\r\n10.0.0.2\r\n";
-    start(file);
-    EXPECT_EQ(box(), "10.0.0.1 | " + QString::fromLatin1(every));
-    save();
-    EXPECT_EQ(readFile(listPath()), file);
-}
+// The file's line rules: tests/console_addresslist_test.cpp.
 
 TEST_F(List, HundredThousandLinesLoadSorted)
 {
