@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     run(bare, 50);
     const Run noLog = run(bare, pings);
 
-    std::printf("%d pings, scripted echo, log emptied at %d characters (%ld times)\n", pings, frmPing::kLogLimit,
+    std::printf("%d pings, scripted echo, log emptied at %d characters (%ld times)\n", pings, int(frmPing::kLogLimit),
                 emptied);
     print("PingOnce, with log:", full.ping);
     print("PingOnce, log append taken out:", noLog.ping);
