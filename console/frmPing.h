@@ -28,12 +28,8 @@
 // The labels painted by hand take their colours from the palette, made
 // readable by colours.h, also when it changes.
 //
-// Screen readers meet the window as a window (windowAccessible), each cell
-// of lblPing by its band in words and the lit one saying so
-// (paintIndicators), a new caption as a new name (changeEvent), and the
-// result of each ping with the totals line as the description of the
-// button that sent it, where the focus stays (UpdateTotals); labels that
-// show a bare number read it with its unit (TextLabel::setSpokenUnit).
+// What screen readers hear beyond Qt's own is ScreenReaderTexts
+// (accessible.h), fed by the window's signals cellLit, pinged and cleaned.
 //
 // The controls are public members named as in the layout table, so that
 // tests can reach them; only the window's own handlers change them.
@@ -118,6 +114,15 @@ public:
     // when it answers again (on unless --no-notifications).
     void setNotifications(bool on) { notifications_ = on; }
 
+signals:
+    // UpdateTotals lit this cell of lblPing (0 to 9).
+    void cellLit(int cell);
+    // A ping's result line and the totals after it, with the button that
+    // sent it: cmdKeep for a tick of the repeat.
+    void pinged(const QString& result, const QString& totals, QWidget* sentBy);
+    // CleanAll started a fresh count.
+    void cleaned();
+
 protected:
     // Appends to the log and runs its change handling. Virtual so that a
     // benchmark can take the log out of the ping run and see what it costs.
@@ -152,6 +157,7 @@ private:
     void createControls();
     void chainTabOrder();
     void connectHandlers();
+    void connectScreenReaders();
     void Form_Load();
 
     // ---- start-up and the address list
