@@ -5,6 +5,7 @@
 #include <windows.h>
 #endif
 
+#include "accessible.h"
 #include "commandLine.h"
 #include "frmPing.h"
 #include "outside.h"
@@ -73,6 +74,7 @@ int main(int argc, char** argv)
     // Wayland compositors match the window to its desktop entry by this.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.vesk"));
     QApplication::setWindowIcon(drawPictures()[kProgramIcon]);
+    installAccessibleFactories();
     RealOutside outside;
     frmPing window(outside);
     window.setNotifications(line.notifications);

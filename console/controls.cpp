@@ -1,12 +1,10 @@
 #include "controls.h"
 
 #include <QAbstractItemView>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QIdentityProxyModel>
 #include <QItemDelegate>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QListView>
 #include <QScopedValueRollback>
 #include <QShortcutEvent>
@@ -76,63 +74,6 @@ private:
 
 namespace {
 
-// What screen readers meet of a TextLabel: what Qt tells of a label, but
-// named by spokenName, so that a name that reads the number with its unit
-// follows the text (a name set on the widget would stay as it was set),
-// and telling about the control that the label is for.
-class TextLabelAccessible : public QAccessibleWidget {
-public:
-    explicit TextLabelAccessible(TextLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return label()->spokenName();
-        return QAccessibleWidget::text(t);
-    }
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.readOnly = true;
-        return s;
-    }
-    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(
-        QAccessible::Relation match) const override
-    {
-        auto related = QAccessibleWidget::relations(match);
-        if (match & QAccessible::Labelled) {
-            for (QWidget* control : {label()->buddy(), label()->labelFor()})
-                if (QAccessibleInterface* told = QAccessible::queryAccessibleInterface(control))
-                    related.append({told, QAccessible::Labelled});
-        }
-        return related;
-    }
-
-private:
-    const TextLabel* label() const { return static_cast<const TextLabel*>(widget()); }
-};
-
-QAccessibleInterface* textLabelAccessible(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("TextLabel"))
-        return new TextLabelAccessible(static_cast<TextLabel*>(object));
-    return nullptr;
-}
-
-// The text as a label with a buddy shows it: "&&" as "&", the "&" before
-// the access key left out.
-QString withoutAccessKeyMarks(const QString& text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'&' && i + 1 < text.size())
-            ++i;
-        shown += text[i];
-    }
-    return shown;
-}
-
 bool isPlainEnter(const QKeyEvent* event)
 {
     return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
@@ -179,27 +120,10 @@ void CommandButton::keyPressEvent(QKeyEvent* event)
 
 TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(parent)
 {
-    QAccessible::installFactory(textLabelAccessible);
     setText(text);
 }
 
-void TextLabel::setSpokenUnit(const QString& unit) { spokenUnit_ = unit; }
-
 void TextLabel::setLabelFor(QWidget* control) { labelFor_ = control; }
-
-QString TextLabel::spokenName() const
-{
-    const QString shown = buddy() ? withoutAccessKeyMarks(text()) : text();
-    if (spokenUnit_.isEmpty())
-        return shown;
-    // The number is written in the default locale, its digits grouped
-    // ("032,000"); it is read back the same way, and spoken plain.
-    bool ok = false;
-    const qlonglong number = QLocale().toLongLong(shown.section(u' ', 0, 0), &ok);
-    if (!ok)
-        return shown;
-    return QString::number(number) + u' ' + spokenUnit_ + (number == 1 ? QString() : QStringLiteral("s"));
-}
 
 bool TextLabel::event(QEvent* event)
 {

@@ -29,7 +29,7 @@ protected:
 };
 
 // A label: a MouseMove event, an access key that only moves the focus to the control after it,
-// and a name for screen readers that can follow its text or tell what it labels.
+// and what screen readers need to read it (accessible.h): a unit for its number and what it labels.
 class TextLabel : public QLabel {
     Q_OBJECT
 public:
@@ -39,15 +39,13 @@ public:
     explicit TextLabel(const QString& text = QString(), QWidget* parent = nullptr);
 
     // Screen readers read the label as the number its text starts with and
-    // this unit, in the plural but for 1: "44 bytes" for "44 &b:".
-    void setSpokenUnit(const QString& unit);
+    // this unit (spokenName).
+    void setSpokenUnit(const QString& unit) { spokenUnit_ = unit; }
+    const QString& spokenUnit() const { return spokenUnit_; }
     // Screen readers learn that the label tells about control, as they do
     // for a buddy; a buddy would take an "&" in the text for an access key.
     void setLabelFor(QWidget* control);
     QWidget* labelFor() const { return labelFor_; }
-    // The label's name for screen readers: the text as shown, or as set
-    // by setSpokenUnit.
-    QString spokenName() const;
 
 signals:
     // The pointer moved over the label (with mouse tracking on, also

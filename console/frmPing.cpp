@@ -1,6 +1,5 @@
 #include "frmPing.h"
 
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -18,6 +17,7 @@
 #include <limits>
 #include <optional>
 
+#include "accessible.h"
 #include "basVesk.h"
 #include "colours.h"
 #include "controls.h"
@@ -49,13 +49,6 @@ QFont windowFont(QFont font)
 }
 
 const char* const kPingCaptions[10] = {"50", "100", "150", "200", "250", "300", "400", "500", "1k", ">1k"};
-// The bands of the cells in words, for screen readers; the last cell is
-// lit for a failed exchange too (UpdateTotals).
-const char* const kPingBands[10] = {"up to 50 ms",    "51 to 100 ms",  "101 to 150 ms",  "151 to 200 ms",
-                                    "201 to 250 ms",  "251 to 300 ms", "301 to 400 ms",  "401 to 500 ms",
-                                    "501 to 1000 ms", "over 1000 ms or no reply"};
-// What the lit cell of lblPing says to screen readers besides its colours.
-const QString kLitCell = QStringLiteral("last round trip");
 
 // Round-trip class: the cell of lblPing and the bar count of the meter.
 int roundTripClass(std::int32_t ms)
@@ -70,15 +63,6 @@ int roundTripClass(std::int32_t ms)
     if (ms >= 101) return 2;
     if (ms >= 51) return 1;
     return 0;
-}
-
-// Qt gives a plain top-level widget the role of a client area, which
-// screen readers present as a "filler" rather than as a window.
-QAccessibleInterface* windowAccessible(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("frmPing"))
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
-    return nullptr;
 }
 
 // Signed overflow is undefined; a counter that reaches the end stays there.
@@ -124,6 +108,7 @@ frmPing::frmPing(Outside& outside, QWidget* parent) : QWidget(parent), outside_(
     createControls();
     chainTabOrder();
     connectHandlers();
+    connectScreenReaders();
     Form_Load();
 }
 
@@ -139,7 +124,6 @@ frmPing::~frmPing()
 
 void frmPing::createControls()
 {
-    QAccessible::installFactory(windowAccessible);
     setWindowTitle(QStringLiteral("vesk"));
     setFixedSize(438, 311);
     setFont(windowFont(font()));
@@ -175,10 +159,8 @@ void frmPing::createControls()
         return e;
     };
 
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10; ++i)
         lblPing[i] = label(kPingCaptions[i], twips(660 * i, 0, 600, 270), true);
-        lblPing[i]->setAccessibleName(QString::fromUtf8(kPingBands[i]));
-    }
     paintIndicators();
 
     lblAvg = label("", twips(0, 360, 4980, 315), true);
@@ -204,7 +186,6 @@ void frmPing::createControls()
     hsc->setValue(1);
     hsc->setSingleStep(1);
     hsc->setPageStep(5);
-    hsc->setAccessibleName(QStringLiteral("repeat: seconds between pings"));
     cmdKeep = button("&keep: 1 sec", twips(5040, 1140, 1500, 315));
     cmdKeep->setToolTip(QStringLiteral("1-60 : seconds between pings (depends on the left scroll)"));
 
@@ -217,14 +198,10 @@ void frmPing::createControls()
     cmdAdd2list = button("&add ip to list", twips(5040, 1860, 1500, 315), false);
 
     lblLenData = label("&b:", twips(240, 2280, 510, 315), false);
-    lblLenData->setSpokenUnit(QStringLiteral("byte"));
     lblBytes = label("", twips(780, 2220, 4200, 315), true);
     // The data string is the user's text: an "&" or a "<b>" in it shows as typed.
     lblBytes->setTextFormat(Qt::PlainText);
     cmdSetData = button("&set", twips(5040, 2220, 1500, 315));
-    cmdSetData->setAccessibleName(QStringLiteral("set the data string"));
-    // Not its buddy: that would take an "&" in the string for an access key.
-    lblBytes->setLabelFor(cmdSetData);
 
     txtRisult = new QPlainTextEdit(this);
     // A plain text view shows only a document laid out as plain text.
@@ -234,14 +211,12 @@ void frmPing::createControls()
     txtRisult->setReadOnly(true);
     txtRisult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtRisult->setTabChangesFocus(true);
-    txtRisult->setAccessibleName(QStringLiteral("ping log"));
     cmdDeleteIP = button("&del current ip", twips(5040, 2580, 1500, 315), false);
     cmdDeleteIP->setToolTip(QStringLiteral("deletes current ip and saves ip list"));
     cmdSaveList = button("save ip's in &list", twips(5040, 2940, 1500, 315));
     cmdSaveList->setToolTip(QStringLiteral("saves ip list in an .ini file"));
     lblLen = label("0", twips(5040, 3300, 1500, 315), true);
     lblLen->setToolTip(QStringLiteral("Text Length"));
-    lblLen->setSpokenUnit(QStringLiteral("character"));
     cmdClear = button("&clear text", twips(5040, 3660, 1500, 315), false);
     cmdSave = button("save + &view text", twips(5040, 4020, 1500, 315), false);
     chkAutoSave = new QCheckBox(QStringLiteral("autosave text"), this);
@@ -300,6 +275,15 @@ void frmPing::connectHandlers()
     connect(txtHost, &EntryField::returnPressed, this, &frmPing::cmdHost2ip_Click);
     connect(txtIP, &EntryField::returnPressed, this, &frmPing::cmdAdd2list_Click);
     connect(lblAvg, &TextLabel::mouseMoved, this, &frmPing::lblAvg_MouseMove);
+}
+
+void frmPing::connectScreenReaders()
+{
+    auto* texts = new ScreenReaderTexts(
+        {this, lblPing, hsc, lblLenData, lblBytes, cmdSetData, txtRisult, lblLen, cmdPing, cmdKeep}, this);
+    connect(this, &frmPing::cellLit, texts, &ScreenReaderTexts::cellLit);
+    connect(this, &frmPing::pinged, texts, &ScreenReaderTexts::pinged);
+    connect(this, &frmPing::cleaned, texts, &ScreenReaderTexts::cleaned);
 }
 
 // ------------------------------------------------------------- start-up ---
@@ -525,6 +509,7 @@ void frmPing::UpdateTotals()
     const int cls = failed ? 9 : roundTripClass(v);
     litCell_ = cls;
     paintIndicators();
+    emit cellLit(cls);
     setWindowIcon(imgIcon[cls]);
     setWindowTitle(literalWindowTitle(QString::number(v) + QStringLiteral(" ms - ") +
                                       trimBlanks(cboAddress->currentText()) + QStringLiteral(" - vesk")));
@@ -543,12 +528,7 @@ void frmPing::UpdateTotals()
                   QString::number(floorDivide(lMsTot, lPingOk));
     lblAvg->setText(totals);
     log_.setTotals(totals);
-
-    // Qt 6.4 cannot announce, and the totals line and the log take no
-    // focus: a screen reader hears how the ping went from the button that
-    // sent it, which keeps the focus while it pings.
-    CommandButton* sentBy = sender() == Timer1 ? cmdKeep : cmdPing;
-    sentBy->setAccessibleDescription(sRisult_ + u'\n' + totals);
+    emit pinged(sRisult_, totals, sender() == Timer1 ? cmdKeep : cmdPing);
 }
 
 void frmPing::paintIndicators()
@@ -560,11 +540,6 @@ void frmPing::paintIndicators()
             paintLabel(lblPing[i], palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
         else
             paintLabel(lblPing[i], palette().color(QPalette::Button), palette().color(QPalette::ButtonText));
-        // The lit cell says so in words too. Qt signals every call, so
-        // only a change is made.
-        const QString said = i == litCell_ ? kLitCell : QString();
-        if (lblPing[i]->accessibleDescription() != said)
-            lblPing[i]->setAccessibleDescription(said);
     }
 }
 
@@ -595,12 +570,6 @@ void frmPing::Form_MouseMove()
 
 void frmPing::changeEvent(QEvent* event)
 {
-    // Qt 6.4 does not tell screen readers that the caption changed: they
-    // would go on reading "vesk" after every ping.
-    if (event->type() == QEvent::WindowTitleChange) {
-        QAccessibleEvent renamed(this, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&renamed);
-    }
     // The desktop switched to another theme: the labels painted by hand
     // take the new palette's colours, as they stood.
     if (event->type() == QEvent::PaletteChange && lblAvg) {
@@ -641,9 +610,7 @@ void frmPing::CleanAll()
     hostWatch_.forget();
     lblAvg->setText(QString());
     log_.setTotals(QString());
-    // The buttons no longer tell a result of the entry before.
-    cmdPing->setAccessibleDescription(QString());
-    cmdKeep->setAccessibleDescription(QString());
+    emit cleaned();
     resetCounters();
     clearLog();
     enableAddressButtons();

@@ -10,8 +10,10 @@
 // to it (UpdateTotals); the repeat's echoes also go to HostWatch
 // (hostWatch.h), whose changes the window tells through Outside::notify.
 // The counters and the data string are basVesk's module variables. A
-// control that behaves otherwise than Qt's own is one of controls.h. The
-// controls are public, named as in the layout, so that tests reach them.
+// control that behaves otherwise than Qt's own is one of controls.h; what
+// screen readers hear beyond Qt's own is ScreenReaderTexts (accessible.h),
+// fed by the window's signals cellLit, pinged and cleaned. The controls are
+// public, named as in the layout, so that tests reach them.
 #pragma once
 
 #include <QDateTime>
@@ -93,6 +95,15 @@ public:
     // when it answers again (on unless --no-notifications).
     void setNotifications(bool on) { notifications_ = on; }
 
+signals:
+    // UpdateTotals lit this cell of lblPing (0 to 9).
+    void cellLit(int cell);
+    // A ping's result line and the totals after it, with the button that
+    // sent it: cmdKeep for a tick of the repeat.
+    void pinged(const QString& result, const QString& totals, QWidget* sentBy);
+    // CleanAll started a fresh count.
+    void cleaned();
+
 protected:
     // Appends to the log and runs its change handling. Virtual so that a
     // benchmark can take the log out of the ping run and see what it costs.
@@ -125,6 +136,7 @@ private:
     void createControls();
     void chainTabOrder();
     void connectHandlers();
+    void connectScreenReaders();
     void Form_Load();
 
     // ---- start-up and the address list

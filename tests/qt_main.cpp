@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QFont>
 #include <gtest/gtest.h>
+#if __has_include("accessible.h")  // only the programs that link the main window
+#include "accessible.h"
+#endif
 
 // Widget tests need a QApplication for the whole run; the platform is
 // offscreen unless the caller chose another.
@@ -14,6 +17,9 @@ int main(int argc, char** argv)
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName("vesk");
+#if __has_include("accessible.h")
+    installAccessibleFactories();
+#endif
 #ifdef Q_OS_WIN
     // The font the windows platform gives dialogs under wine (Windows
     // itself gives Segoe UI, as wide or narrower).
