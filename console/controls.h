@@ -5,6 +5,7 @@
 // signals to its handlers.
 #pragma once
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -141,4 +142,24 @@ private:
     // which the user picks an entry (see eventFilter).
     bool picking_ = false;
     bool rearranging_ = false;
+};
+
+// The hourglass for the whole application while a handler waits; taken
+// down in every outcome, and early when a message box is about to show, so
+// that the box does not look like part of the wait.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { end(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+    void end()
+    {
+        if (on_)
+            QApplication::restoreOverrideCursor();
+        on_ = false;
+    }
+
+private:
+    bool on_ = true;
 };

@@ -27,86 +27,14 @@
 #include "leadingNumber.h"
 #include "outside.h"
 #include "pictures.h"
+#include "pingTotals.h"
 
 using namespace basVesk;
 
-namespace {
-
-// Positions and sizes are laid out in twips; 15 twips make one pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-// The rows are 21 pixels high and the captions were laid out for a narrow
-// 8-point face. 11 pixels keep the text readable; narrowed to 82 % it lets
-// "&repeat:" fit the 34 pixels of its label and "a&ddress:" the 42 of its.
-QFont windowFont(QFont font)
-{
-    font.setPixelSize(11);
-    font.setStretch(82);
-    return font;
-}
-
-const char* const kPingCaptions[10] = {"50", "100", "150", "200", "250", "300", "400", "500", "1k", ">1k"};
-
-// Round-trip class: the cell of lblPing and the bar count of the meter.
-int roundTripClass(std::int32_t ms)
-{
-    if (ms > 1000) return 9;
-    if (ms >= 501) return 8;
-    if (ms >= 401) return 7;
-    if (ms >= 301) return 6;
-    if (ms >= 251) return 5;
-    if (ms >= 201) return 4;
-    if (ms >= 151) return 3;
-    if (ms >= 101) return 2;
-    if (ms >= 51) return 1;
-    return 0;
-}
-
-// Signed overflow is undefined; a counter that reaches the end stays there.
-void addSaturating(std::int64_t& total, std::int64_t amount)
-{
-    if (__builtin_add_overflow(total, amount, &total))
-        total = amount > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
-}
-
-// The average is taken down, never up, also for a negative sum.
-std::int64_t floorDivide(std::int64_t sum, std::int64_t count)
-{
-    std::int64_t q = sum / count;
-    if (sum % count != 0 && (sum < 0) != (count < 0))
-        --q;
-    return q;
-}
-
-// The hourglass for the whole application while a handler waits; taken
-// down in every outcome, and early when a message box is about to show, so
-// that the box does not look like part of the wait.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { end(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-    void end()
-    {
-        if (on_)
-            QApplication::restoreOverrideCursor();
-        on_ = false;
-    }
-
-private:
-    bool on_ = true;
-};
-
-}  // namespace
-
 frmPing::frmPing(Outside& outside, QWidget* parent) : QWidget(parent), outside_(outside), log_(outside)
 {
-    createControls();
-    chainTabOrder();
+    setupUi(this);
+    showModels();
     connectHandlers();
     connectScreenReaders();
     Form_Load();
@@ -122,130 +50,14 @@ frmPing::~frmPing()
 
 // ------------------------------------------------------------- controls ---
 
-void frmPing::createControls()
+void frmPing::showModels()
 {
-    setWindowTitle(QStringLiteral("vesk"));
-    setFixedSize(438, 311);
-    setFont(windowFont(font()));
-    setMouseTracking(true);
-    imgIcon = drawPictures();
-    setWindowIcon(imgIcon[kProgramIcon]);
-
-    auto label = [this](const char* caption, QRect where, bool border) {
-        auto* l = new TextLabel(QString::fromUtf8(caption), this);
-        l->setGeometry(where);
-        if (border) {
-            l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            l->setLineWidth(1);
-            l->setAlignment(Qt::AlignCenter);
-            l->setAutoFillBackground(true);
-        } else {
-            // Top-aligned, so that the caption stands on the line of the
-            // field's text, which sits 4 pixels lower than the field.
-            l->setAlignment(Qt::AlignRight | Qt::AlignTop);
-        }
-        return l;
-    };
-    auto button = [this](const char* caption, QRect where, bool enabled = true) {
-        auto* b = new CommandButton(QString::fromUtf8(caption), this);
-        b->setGeometry(where);
-        b->setEnabled(enabled);
-        return b;
-    };
-    auto line = [this](QRect where, const char* tip) {
-        auto* e = new EntryField(this);
-        e->setGeometry(where);
-        e->setToolTip(QString::fromUtf8(tip));
-        return e;
-    };
-
-    for (int i = 0; i < 10; ++i)
-        lblPing[i] = label(kPingCaptions[i], twips(660 * i, 0, 600, 270), true);
-    paintIndicators();
-
-    lblAvg = label("", twips(0, 360, 4980, 315), true);
-    lblAvg->setToolTip(QStringLiteral("totals and average ping time"));
-    lblAvg->setMouseTracking(true);
-    Form_MouseMove();
-    cmdInfo = button("in&fo about vesk", twips(5040, 360, 1500, 315));
-
-    Label6 = label("a&ddress:", twips(120, 840, 630, 315), false);
-    cboAddress = new AddressBox(this);
     cboAddress->setModel(&list_);
-    cboAddress->setGeometry(twips(780, 780, 4215, 315));
-    cboAddress->setToolTip(QStringLiteral("ip to ping"));
-    QFont bold = font();
-    bold.setBold(true);
-    cboAddress->setFont(bold);
-    cmdPing = button("single &ping", twips(5040, 780, 1500, 315));
-
-    Label7 = label("&repeat:", twips(240, 1200, 510, 315), false);
-    hsc = new StepScrollBar(this);
-    hsc->setGeometry(twips(780, 1140, 4200, 315));
-    hsc->setRange(1, 60);
-    hsc->setValue(1);
-    hsc->setSingleStep(1);
-    hsc->setPageStep(5);
-    cmdKeep = button("&keep: 1 sec", twips(5040, 1140, 1500, 315));
-    cmdKeep->setToolTip(QStringLiteral("1-60 : seconds between pings (depends on the left scroll)"));
-
-    Label2 = label("&host:", twips(240, 1560, 510, 315), false);
-    txtHost = line(twips(780, 1500, 4200, 315), "host name whose ip is sought for");
-    cmdHost2ip = button("&get ip", twips(5040, 1500, 1500, 315), false);
-
-    Label4 = label("&ip:", twips(300, 1920, 450, 315), false);
-    txtIP = line(twips(780, 1860, 4200, 315), "ip to add to dropdown list");
-    cmdAdd2list = button("&add ip to list", twips(5040, 1860, 1500, 315), false);
-
-    lblLenData = label("&b:", twips(240, 2280, 510, 315), false);
-    lblBytes = label("", twips(780, 2220, 4200, 315), true);
-    // The data string is the user's text: an "&" or a "<b>" in it shows as typed.
-    lblBytes->setTextFormat(Qt::PlainText);
-    cmdSetData = button("&set", twips(5040, 2220, 1500, 315));
-
-    txtRisult = new QPlainTextEdit(this);
     // A plain text view shows only a document laid out as plain text.
     log_.document()->setDocumentLayout(new QPlainTextDocumentLayout(log_.document()));
     txtRisult->setDocument(log_.document());
-    txtRisult->setGeometry(twips(0, 2580, 5010, 2055));
-    txtRisult->setReadOnly(true);
-    txtRisult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtRisult->setTabChangesFocus(true);
-    cmdDeleteIP = button("&del current ip", twips(5040, 2580, 1500, 315), false);
-    cmdDeleteIP->setToolTip(QStringLiteral("deletes current ip and saves ip list"));
-    cmdSaveList = button("save ip's in &list", twips(5040, 2940, 1500, 315));
-    cmdSaveList->setToolTip(QStringLiteral("saves ip list in an .ini file"));
-    lblLen = label("0", twips(5040, 3300, 1500, 315), true);
-    lblLen->setToolTip(QStringLiteral("Text Length"));
-    cmdClear = button("&clear text", twips(5040, 3660, 1500, 315), false);
-    cmdSave = button("save + &view text", twips(5040, 4020, 1500, 315), false);
-    chkAutoSave = new QCheckBox(QStringLiteral("autosave text"), this);
-    chkAutoSave->setGeometry(twips(5040, 4350, 1515, 315));
-    chkAutoSave->setToolTip(QStringLiteral("autosaves 64k logs before emptying text"));
-
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1000);
-    // The coarse default fires up to 5 % early, and above 20 s on whole
-    // seconds: "5 sec" would ping after 4.8 s.
-    Timer1->setTimerType(Qt::PreciseTimer);
-
-    // A label's access key moves the focus to the next control that can
-    // take it; lblBytes is a label, so "&b:" leads to cmdSetData, which it
-    // does not click (TextLabel).
-    Label6->setBuddy(cboAddress);
-    Label7->setBuddy(hsc);
-    Label2->setBuddy(txtHost);
-    Label4->setBuddy(txtIP);
-    lblLenData->setBuddy(cmdSetData);
-}
-
-void frmPing::chainTabOrder()
-{
-    const QWidget* const order[] = {cboAddress, cmdPing, hsc, cmdKeep, txtHost, cmdHost2ip,
-                                    txtIP, cmdAdd2list, cmdSetData, cmdDeleteIP, cmdSaveList,
-                                    cmdClear, cmdSave, chkAutoSave, txtRisult, cmdInfo};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+    paintIndicators();
+    Form_MouseMove();
 }
 
 void frmPing::connectHandlers()
@@ -413,7 +225,7 @@ void frmPing::PingOnce()
         tell(stopped.message, stopped.exclamation);
         reportSocketProblem();
     }
-    addSaturating(lPingTot, 1);
+    CountSent();
     UpdateTotals();
 }
 
@@ -455,7 +267,7 @@ void frmPing::cmdPing_Click()
 void frmPing::cmdKeep_Click()
 {
     hostWatch_.forget();
-    resetCounters();
+    ResetCounters();
     if (Timer1->isActive())
         Timer1->stop();
     else
@@ -502,11 +314,9 @@ void frmPing::hsc_Change()
 void frmPing::UpdateTotals()
 {
     const std::int32_t v = lLastMs;
-    // A failed exchange leaves its round trip at 0; taken at its word it
-    // would pass for the fastest reply of all.
     const bool failed = lastStatus_ != IP_SUCCESS;
 
-    const int cls = failed ? 9 : roundTripClass(v);
+    const int cls = RoundTripClass(v, failed);
     litCell_ = cls;
     paintIndicators();
     emit cellLit(cls);
@@ -514,18 +324,8 @@ void frmPing::UpdateTotals()
     setWindowTitle(literalWindowTitle(QString::number(v) + QStringLiteral(" ms - ") +
                                       trimBlanks(cboAddress->currentText()) + QStringLiteral(" - vesk")));
 
-    if (failed || v >= 1000) {
-        addSaturating(lTimeOut, 1);
-    } else {
-        addSaturating(lPingOk, 1);
-        addSaturating(lMsTot, v);
-    }
-
-    QString totals = QStringLiteral("total pings: ") + QString::number(lPingTot) + QStringLiteral(" - timeouts: ") +
-                     QString::number(lTimeOut);
-    if (lPingOk != 0)
-        totals += QStringLiteral(" - ok: ") + QString::number(lPingTot - lTimeOut) + QStringLiteral(" - avg:  ") +
-                  QString::number(floorDivide(lMsTot, lPingOk));
+    CountOutcome(v, failed);
+    const QString totals = TotalsLine();
     lblAvg->setText(totals);
     log_.setTotals(totals);
     emit pinged(sRisult_, totals, sender() == Timer1 ? cmdKeep : cmdPing);
@@ -611,17 +411,9 @@ void frmPing::CleanAll()
     lblAvg->setText(QString());
     log_.setTotals(QString());
     emit cleaned();
-    resetCounters();
+    ResetCounters();
     clearLog();
     enableAddressButtons();
-}
-
-void frmPing::resetCounters()
-{
-    lPingOk = 0;
-    lTimeOut = 0;
-    lPingTot = 0;
-    lMsTot = 0;
 }
 
 void frmPing::enableAddressButtons()

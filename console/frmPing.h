@@ -29,6 +29,7 @@
 
 #include "addressList.h"
 #include "controls.h"
+#include "frmPingUi.h"
 #include "hostWatch.h"
 #include "pingLog.h"
 
@@ -38,7 +39,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTimer;
 
-class frmPing : public QWidget {
+class frmPing : public QWidget, public frmPingUi {
     Q_OBJECT
 public:
     explicit frmPing(Outside& outside, QWidget* parent = nullptr);
@@ -49,35 +50,6 @@ public:
     // Shown at start when the address list holds nothing usable.
     static inline const QString kDefaultEntry = QStringLiteral("127.0.0.1 | localhost");
 
-    // ---- controls, top to bottom
-    std::array<TextLabel*, 10> lblPing{};
-    TextLabel* lblAvg = nullptr;
-    CommandButton* cmdInfo = nullptr;
-    TextLabel* Label6 = nullptr;
-    AddressBox* cboAddress = nullptr;
-    CommandButton* cmdPing = nullptr;
-    TextLabel* Label7 = nullptr;
-    StepScrollBar* hsc = nullptr;
-    CommandButton* cmdKeep = nullptr;
-    TextLabel* Label2 = nullptr;
-    EntryField* txtHost = nullptr;
-    CommandButton* cmdHost2ip = nullptr;
-    TextLabel* Label4 = nullptr;
-    EntryField* txtIP = nullptr;
-    CommandButton* cmdAdd2list = nullptr;
-    TextLabel* lblLenData = nullptr;
-    TextLabel* lblBytes = nullptr;
-    CommandButton* cmdSetData = nullptr;
-    QPlainTextEdit* txtRisult = nullptr;
-    CommandButton* cmdDeleteIP = nullptr;
-    CommandButton* cmdSaveList = nullptr;
-    TextLabel* lblLen = nullptr;
-    CommandButton* cmdClear = nullptr;
-    CommandButton* cmdSave = nullptr;
-    QCheckBox* chkAutoSave = nullptr;
-    QTimer* Timer1 = nullptr;
-    // Never shown: the meter icons 0 to 9 and the program icon 10.
-    std::array<QIcon, 11> imgIcon;
 
     // The log with its CR LF line ends; txtRisult shows it.
     QString logText() const { return log_.text(); }
@@ -133,8 +105,7 @@ private slots:
     void cmdHost2ip_Click();
 
 private:
-    void createControls();
-    void chainTabOrder();
+    void showModels();
     void connectHandlers();
     void connectScreenReaders();
     void Form_Load();
@@ -156,7 +127,6 @@ private:
 
     // ---- ping run and totals
     void UpdateTotals();
-    void resetCounters();
     void watchHost(const Echo& echo);
     void tell(const std::string& message, bool exclamation);
     void reportSocketProblem();
