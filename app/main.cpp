@@ -74,6 +74,7 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.vesk"));
     QApplication::setWindowIcon(drawPictures()[kProgramIcon]);
     RealOutside outside;
+    outside.setEchoWaitMs(line.timeoutMs);
     frmPing window(outside);
     window.setNotifications(line.notifications);
     window.show();
