@@ -201,7 +201,5 @@ std::optional<int> ApplyCommandLine(const CommandLine& line)
     std::fputs(line.err.toLocal8Bit().constData(), stderr);
     if (!line.run)
         return line.exitCode;
-    if (line.timeoutMs != 0)
-        basVesk::iEchoTimeoutMs = line.timeoutMs;
     return std::nullopt;
 }

@@ -8,14 +8,16 @@
 #include <QStringList>
 #include <optional>
 
+#include "basVesk.h"
+
 struct CommandLine {
     // The window is to start; otherwise exit with exitCode after printing.
     bool run = false;
     int exitCode = 0;
     QString out;  // for standard output
     QString err;  // for standard error
-    // The echo wait asked for; 0 when the option was not given.
-    int timeoutMs = 0;
+    // The echo wait: the option's value, or the default.
+    int timeoutMs = basVesk::kEchoTimeoutMs;
     // Whether a repeat tells the desktop when its host stops answering.
     bool notifications = true;
     // -platform or -display says where the window goes, so the
@@ -26,6 +28,5 @@ struct CommandLine {
 // Reads the arguments, the program's own path first.
 CommandLine ReadCommandLine(const QStringList& arguments);
 
-// Prints what the command line asks for and hands the wait to the probe.
-// Returns the exit status when the program is to end here.
+// Prints what the command line asks for. Returns the exit status when the program is to end here.
 std::optional<int> ApplyCommandLine(const CommandLine& line);

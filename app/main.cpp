@@ -76,6 +76,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(drawPictures()[kProgramIcon]);
     installAccessibleFactories();
     RealOutside outside;
+    outside.setEchoWaitMs(line.timeoutMs);
     frmPing window(outside);
     window.setNotifications(line.notifications);
     window.show();

@@ -257,7 +257,7 @@ void frmPing::cmdPing_Click()
     // Four waits of the default length pass as one click; with a longer
     // --timeout the burst can hold the window for seconds.
     std::optional<BusyCursor> hourglass;
-    if (iEchoTimeoutMs > kEchoTimeoutMs)
+    if (outside_.echoWaitMs() > kEchoTimeoutMs)
         hourglass.emplace();
     for (int i = 0; i < 4; ++i)
         PingOnce();

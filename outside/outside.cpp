@@ -145,7 +145,7 @@ bool RealOutside::startSocketsQuiet() { return basVesk::StartSocketsQuiet(); }
 basVesk::SocketNotice RealOutside::stopSockets() { return basVesk::StopSockets(); }
 void RealOutside::pingAddress(const std::string& address, basVesk::EchoReply& reply)
 {
-    basVesk::PingAddress(address, reply);
+    basVesk::PingAddress(address, reply, echoWaitMs());
 }
 std::string RealOutside::socketProblem() { return basVesk::SocketProblem(); }
 std::string RealOutside::hostToIp(const std::string& name) { return basVesk::HostToIp(name); }

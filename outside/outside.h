@@ -60,9 +60,15 @@ public:
     virtual basVesk::SocketNotice startSockets() = 0;
     virtual bool startSocketsQuiet() = 0;
     virtual basVesk::SocketNotice stopSockets() = 0;
+    // One echo, waiting at most echoWaitMs().
     virtual void pingAddress(const std::string& address, basVesk::EchoReply& reply) = 0;
     virtual std::string socketProblem() = 0;
     virtual std::string hostToIp(const std::string& name) = 0;
+
+    // The echo wait, 1 to basVesk::kEchoTimeoutMaxMs ms: the command line
+    // sets it once at start.
+    int echoWaitMs() const { return echoWaitMs_; }
+    void setEchoWaitMs(int ms) { echoWaitMs_ = ms; }
 
     // Where vesk_ip.ini and the logs live.
     struct FilesFolder {
@@ -80,6 +86,9 @@ public:
     FilesFolder filesFolder();
     // Makes the folder when it is the per-user one; false when that fails.
     static bool makeFilesFolder(const FilesFolder& folder);
+
+private:
+    int echoWaitMs_ = basVesk::kEchoTimeoutMs;
 };
 
 // The real world: QMessageBox, QInputDialog, QDesktopServices, the

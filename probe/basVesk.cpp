@@ -16,7 +16,6 @@ std::int64_t lPingTot = 0;
 std::int64_t lTimeOut = 0;
 std::int64_t lPingOk = 0;
 std::int64_t lMsTot = 0;
-int iEchoTimeoutMs = kEchoTimeoutMs;
 std::int32_t lLastMs = 0;
 std::string sIpFile;
 std::string sLogFile;
@@ -219,7 +218,7 @@ std::string SocketProblem()
     return gSocketProblem;
 }
 
-void PingAddress(const std::string& address, EchoReply& reply)
+void PingAddress(const std::string& address, EchoReply& reply, int waitMs)
 {
     reply.Status = 0;
     reply.RoundTripTime = 0;
@@ -248,7 +247,7 @@ void PingAddress(const std::string& address, EchoReply& reply)
                                   static_cast<std::uint8_t>(v >> 24)};
     const auto* data = reinterpret_cast<const std::uint8_t*>(image.data());
     const backend::EchoOutcome outcome = backend::EchoExchange(
-        destination, {data, image.size()}, std::chrono::milliseconds(iEchoTimeoutMs));
+        destination, {data, image.size()}, std::chrono::milliseconds(waitMs));
 
     gLastKind = outcome.kind;
     if (outcome.kind != backend::SocketKind::None)

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "basVesk.h"
+#include "echo_types.h"
 #include "icmp_packet.h"
 
 namespace basVesk::backend {

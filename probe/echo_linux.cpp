@@ -17,8 +17,8 @@
 #include <cstring>
 #include <random>
 
-#include "basVesk.h"
 #include "echo_backend.h"
+#include "echo_types.h"
 
 namespace basVesk::backend {
 

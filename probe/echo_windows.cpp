@@ -10,10 +10,10 @@
 #include <cstring>
 
 // Before the Windows headers: ipexport.h defines the IP_ status names as
-// macros, which would break basVesk.h's constants of the same names. The
+// macros, which would break echo_types.h's constants of the same names. The
 // one this file needs is taken while the name is still basVesk's.
-#include "basVesk.h"
 #include "echo_backend.h"
+#include "echo_types.h"
 
 namespace {
 constexpr std::int32_t kGeneralFailure = basVesk::IP_GENERAL_FAILURE;

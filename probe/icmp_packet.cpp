@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "basVesk.h"
+#include "echo_types.h"
 
 namespace basVesk::icmp {
 

@@ -7,6 +7,7 @@
 
 #include "basVesk.h"
 #include "commandLine.h"
+#include "outside.h"
 #include "probe_netns.h"
 
 namespace {
@@ -39,21 +40,18 @@ private:
     pid_t pid_ = 0;
 };
 
-basVesk::EchoReply PingFrom(const std::string& ns, const std::string& address)
+// One echo from ns through the outside the program makes, with the wait
+// the command line gave it.
+basVesk::EchoReply PingFrom(const std::string& ns, const std::string& address, int waitMs)
 {
+    RealOutside outside;
+    outside.setEchoWaitMs(waitMs);
     basVesk::EchoReply reply;
-    NetnsLab::RunIn(ns, [&] { basVesk::PingAddress(address, reply); });
+    NetnsLab::RunIn(ns, [&] { outside.pingAddress(address, reply); });
     return reply;
 }
 
-class TimeoutLive : public probe_test::NetnsTest {
-protected:
-    void TearDown() override
-    {
-        basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs;
-        NetnsTest::TearDown();
-    }
-};
+using TimeoutLive = probe_test::NetnsTest;
 
 }  // namespace
 
@@ -66,19 +64,18 @@ TEST_F(TimeoutLive, SlowHostLightsWithALongerWait)
     const Responder responder(host, 250);
 
     // Until the responder listens: a generous wait, a bounded number of tries.
-    basVesk::iEchoTimeoutMs = 1000;
     int tries = 0;
-    while (PingFrom(client, "10.199.1.2").Status != basVesk::IP_SUCCESS)
+    while (PingFrom(client, "10.199.1.2", 1000).Status != basVesk::IP_SUCCESS)
         ASSERT_LT(++tries, 10) << "the responder does not answer";
 
-    basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs;
-    EXPECT_EQ(PingFrom(client, "10.199.1.2").Status, basVesk::IP_REQ_TIMED_OUT);
+    EXPECT_EQ(PingFrom(client, "10.199.1.2", ReadCommandLine({"vesk"}).timeoutMs).Status,
+              basVesk::IP_REQ_TIMED_OUT);
 
     // The answer can come no sooner than the responder's delay, which is
     // past the default wait: a success proves the longer one was used. How
     // much later it comes is the machine's load, given room up to the wait.
-    ASSERT_EQ(ApplyCommandLine(ReadCommandLine({"vesk", "--timeout", "1000"})), std::nullopt);
-    const basVesk::EchoReply reply = PingFrom(client, "10.199.1.2");
+    const basVesk::EchoReply reply =
+        PingFrom(client, "10.199.1.2", ReadCommandLine({"vesk", "--timeout", "1000"}).timeoutMs);
     EXPECT_EQ(reply.Status, basVesk::IP_SUCCESS);
     EXPECT_GE(reply.RoundTripTime, 250);
     EXPECT_LT(reply.RoundTripTime, 1000);

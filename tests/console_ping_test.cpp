@@ -138,12 +138,11 @@ TEST_F(PingRun, CmdPingSendsFourThenShowsTheIdleIcon)
 
 TEST_F(PingRun, BurstPastTheDefaultWaitShowsTheHourglassButNotOverItsMessages)
 {
-    const auto restore = qScopeGuard([] { basVesk::iEchoTimeoutMs = basVesk::kEchoTimeoutMs; });
     auto shape = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
     std::vector<int> shapes;
     fake.duringPing = [&] { shapes.push_back(shape()); };
     for (const int wait : {basVesk::kEchoTimeoutMs, basVesk::kEchoTimeoutMs + 1, basVesk::kEchoTimeoutMaxMs}) {
-        basVesk::iEchoTimeoutMs = wait;
+        fake.setEchoWaitMs(wait);
         shapes.clear();
         frm->cmdPing->click();
         EXPECT_EQ(shapes, std::vector<int>(4, wait > basVesk::kEchoTimeoutMs ? int(Qt::WaitCursor) : -1)) << wait;
