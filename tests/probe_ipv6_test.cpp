@@ -64,25 +64,19 @@ const Addr6 kTarget{0xfd, 0, 0x02, 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7};
 const Addr6 kRouter{0xfd, 0, 0x02, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2};
 const Sent kSent{kTarget, 0x1234, 0x0102};
 
-Packet Reply(std::uint16_t identifier, std::uint16_t sequence)
+// An echo reply of ours, or an error of type (code 0) that quotes our
+// request to destination behind its IPv6 header.
+Packet Message(std::uint8_t type, const Addr6& destination, std::uint16_t identifier, std::uint16_t sequence)
 {
-    Packet message = BuildEchoRequest(identifier, sequence, Packet{'v', 'e'});
-    message[0] = kTypeEchoReply;
-    return message;
-}
-
-// An ICMPv6 error quoting a request to destination.
-Packet ErrorQuoting(std::uint8_t type, std::uint8_t code, const Addr6& destination, std::uint16_t identifier,
-                    std::uint16_t sequence)
-{
-    Packet message{type, code, 0, 0, 0, 0, 0, 0};
-    Packet header(kIpHeaderSize, 0);
-    header[0] = 0x60;
-    header[6] = kNextHeaderIcmp6;
-    std::copy(destination.begin(), destination.end(), header.begin() + 24);
-    message.insert(message.end(), header.begin(), header.end());
-    const Packet request = BuildEchoRequest(identifier, sequence, Packet{'v', 'e'});
-    message.insert(message.end(), request.begin(), request.end());
+    Packet echo = BuildEchoRequest(identifier, sequence, Packet{'v', 'e'});
+    if (type == kTypeEchoReply) {
+        echo[0] = type;
+        return echo;
+    }
+    Packet message{type, 0, 0, 0, 0, 0, 0, 0, 0x60, 0, 0, 0, 0, 0, kNextHeaderIcmp6};
+    message.resize(8 + 24);
+    message.insert(message.end(), destination.begin(), destination.end());
+    message.insert(message.end(), echo.begin(), echo.end());
     return message;
 }
 
@@ -96,14 +90,13 @@ TEST(Icmp6Readers, RawReplyAndErrorsMustBeOurs)
         std::int32_t status;
     };
     const Case cases[] = {
-        {"our reply", Reply(0x1234, 0x0102), kTarget, Verdict::Reply, 0},
-        {"a reply from elsewhere", Reply(0x1234, 0x0102), kRouter, Verdict::NotOurs, 0},
-        {"another program's reply", Reply(0x4321, 0x0102), kTarget, Verdict::NotOurs, 0},
-        {"an earlier reply", Reply(0x1234, 0x0101), kTarget, Verdict::NotOurs, 0},
-        {"no route", ErrorQuoting(1, 0, kTarget, 0x1234, 0x0102), kRouter, Verdict::Error, 11002},
-        {"hop limit", ErrorQuoting(3, 0, kTarget, 0x1234, 0x0102), kRouter, Verdict::Error, 11013},
-        {"error for another host", ErrorQuoting(1, 0, kRouter, 0x1234, 0x0102), kRouter, Verdict::NotOurs, 0},
-        {"error for another request", ErrorQuoting(1, 0, kTarget, 0x1234, 0x0103), kRouter, Verdict::NotOurs, 0},
+        {"our reply", Message(kTypeEchoReply, kTarget, 0x1234, 0x0102), kTarget, Verdict::Reply, 0},
+        {"a reply from elsewhere", Message(kTypeEchoReply, kTarget, 0x1234, 0x0102), kRouter, Verdict::NotOurs, 0},
+        {"another program's reply", Message(kTypeEchoReply, kTarget, 0x4321, 0x0102), kTarget, Verdict::NotOurs, 0},
+        {"an earlier reply", Message(kTypeEchoReply, kTarget, 0x1234, 0x0101), kTarget, Verdict::NotOurs, 0},
+        {"no route", Message(1, kTarget, 0x1234, 0x0102), kRouter, Verdict::Error, 11002},
+        {"error for another host", Message(1, kRouter, 0x1234, 0x0102), kRouter, Verdict::NotOurs, 0},
+        {"error for another request", Message(1, kTarget, 0x1234, 0x0103), kRouter, Verdict::NotOurs, 0},
         {"cut short", Packet{kTypeEchoReply, 0, 0, 0, 0x12}, kTarget, Verdict::NotOurs, 0},
     };
     for (const Case& c : cases) {
