@@ -155,7 +155,7 @@ CommandLine ReadCommandLine(const QStringList& arguments)
     const Options options;
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("A desktop ping console: sends ICMP echo requests to an IPv4 address and logs "
+        QStringLiteral("A desktop ping console: sends ICMP echo requests to an IPv4 or IPv6 address and logs "
                        "each round trip, with totals and a round-trip indicator.\n"
                        "The list of addresses (vesk_ip.ini) and saved logs live beside the program when ") +
         kFilesFolderRule +

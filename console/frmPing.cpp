@@ -194,7 +194,7 @@ void frmPing::PingOnce()
     const QString box = cboAddress->entry();
     if (box.isEmpty())
         return;
-    if (!(leadingNumber(box) > 0)) {
+    if (!numericEntry(box)) {
         outside_.message(this, QStringLiteral("sorry, can ping numeric ip's only!"));
         return;
     }

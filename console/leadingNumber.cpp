@@ -5,6 +5,9 @@
 #include <cmath>
 #include <string>
 
+#include "basVesk.h"
+#include "formats.h"
+
 namespace {
 
 bool skipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
@@ -134,4 +137,11 @@ double leadingNumber(const QString& text)
         return number.front() == '-' ? -HUGE_VAL : HUGE_VAL;
     }
     return value;
+}
+
+bool numericEntry(const QString& entry)
+{
+    if (basVesk::IsIpv6Literal(trimBlanks(entry.section(u'|', 0, 0)).toStdString()))
+        return true;
+    return leadingNumber(entry) > 0;
 }

@@ -229,10 +229,15 @@ void PingAddress(const std::string& address, EchoReply& reply, int waitMs)
     const std::string image = internal::Latin1Image(sPingData);
     sPingData = internal::Utf8FromLatin1(image);
 
-    const auto value = IpTextToAddr(address);
+    // An IPv6 literal goes out over ICMPv6; every other text is read as the
+    // dotted IPv4 address it always was.
+    const auto six = backend::ReadIpv6Literal(address);
+    std::optional<std::int32_t> value;
+    if (!six)
+        value = IpTextToAddr(address);
     // 0.0.0.0 would reach this very host on Linux and come back as a
     // success for an address that was never meant.
-    if (!value || *value == 0) {
+    if (six ? !icmp6::Sendable(*six) : (!value || *value == 0)) {
         reply.Status = IP_BAD_DESTINATION;
         return;
     }
@@ -241,13 +246,19 @@ void PingAddress(const std::string& address, EchoReply& reply, int waitMs)
         return;
     }
 
-    const auto v = static_cast<std::uint32_t>(*value);
-    const icmp::Addr4 destination{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                                  static_cast<std::uint8_t>(v >> 16),
-                                  static_cast<std::uint8_t>(v >> 24)};
     const auto* data = reinterpret_cast<const std::uint8_t*>(image.data());
-    const backend::EchoOutcome outcome = backend::EchoExchange(
-        destination, {data, image.size()}, std::chrono::milliseconds(waitMs));
+    const std::span<const std::uint8_t> payload{data, image.size()};
+    const std::chrono::milliseconds wait(waitMs);
+    backend::EchoOutcome outcome;
+    if (six) {
+        outcome = backend::EchoExchange6(*six, payload, wait);
+    } else {
+        const auto v = static_cast<std::uint32_t>(*value);
+        const icmp::Addr4 destination{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                                      static_cast<std::uint8_t>(v >> 16),
+                                      static_cast<std::uint8_t>(v >> 24)};
+        outcome = backend::EchoExchange(destination, payload, wait);
+    }
 
     gLastKind = outcome.kind;
     if (outcome.kind != backend::SocketKind::None)
@@ -310,11 +321,13 @@ SocketNotice StopSockets() { return CheckSocketsCleanup(backend::StopSocketLayer
 
 // ------------------------------------------------------------ name lookup --
 
+bool IsIpv6Literal(const std::string& text) { return backend::ReadIpv6Literal(text).has_value(); }
+
 std::string HostToIp(const std::string& name)
 {
     const auto address = backend::ResolveFirstIPv4(name);
     if (!address)
-        return {};
+        return backend::ResolveFirstIPv6(name).value_or(std::string());
     std::string holder(4, ' ');
     for (std::size_t k = 0; k < holder.size(); ++k)
         holder[k] = static_cast<char>((*address)[k]);

@@ -42,9 +42,12 @@ extern std::string sLogFile;
 inline constexpr int kEchoTimeoutMs = 200;
 inline constexpr int kEchoTimeoutMaxMs = 5000;
 
-// One ICMP echo exchange with the dotted address: sends sPingData, waits at
-// most waitMs (1 to kEchoTimeoutMaxMs) and fills reply. A text that
-// IpTextToAddr cannot convert, and the address 0.0.0.0, send nothing and
+// One ICMP echo exchange with the address: sends sPingData, waits at most
+// waitMs (1 to kEchoTimeoutMaxMs) and fills reply. An IPv6 literal
+// (IsIpv6Literal) is pinged over ICMPv6; any other text is read as a dotted
+// IPv4 address. A text that IpTextToAddr cannot convert, the address
+// 0.0.0.0, and an IPv6 literal that names no one host (unspecified,
+// multicast, IPv4-mapped, or link-local without its zone) send nothing and
 // give IP_BAD_DESTINATION.
 // sPingData is written back as its single-byte image.
 void PingAddress(const std::string& address, EchoReply& reply, int waitMs = kEchoTimeoutMs);
@@ -54,6 +57,12 @@ void PingAddress(const std::string& address, EchoReply& reply, int waitMs = kEch
 // than four parts give 0; more than four parts, an empty part or a part
 // that is not a number give no value.
 std::optional<std::int32_t> IpTextToAddr(const std::string& text);
+
+// Whether the text is an IPv6 literal as RFC 4291 and RFC 4007 write it,
+// read by the system's own parser: "::1", "2001:DB8::0001",
+// "::ffff:192.0.2.1", "fe80::1%eth0", "fe80::1%2". A zone must name an
+// interface of this host. No blanks are taken.
+bool IsIpv6Literal(const std::string& text);
 
 // When the last exchange could open no ICMP socket at all, why, and what
 // would allow it; empty otherwise. The text names the program file as
@@ -92,8 +101,9 @@ SocketNotice StopSockets();
 
 // ------------------------------------------------------------ name lookup --
 
-// First IPv4 address that the resolver lists for name, as dotted text, or
-// the empty text. The name is passed unchanged.
+// First IPv4 address that the resolver lists for name, as dotted text;
+// when it lists none, its first IPv6 address as the system writes it;
+// otherwise the empty text. The name is passed unchanged.
 std::string HostToIp(const std::string& name);
 
 // Four address bytes, first octet first, as dotted decimal text.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "echo_types.h"
+#include "icmp6_packet.h"
 #include "icmp_packet.h"
 
 namespace basVesk::backend {
@@ -31,6 +32,15 @@ struct EchoOutcome {
 EchoOutcome EchoExchange(const icmp::Addr4& destination, std::span<const std::uint8_t> payload,
                          std::chrono::milliseconds timeout);
 
+// The same over ICMPv6, to a literal that icmp6::Sendable accepts.
+EchoOutcome EchoExchange6(const icmp6::Literal& destination, std::span<const std::uint8_t> payload,
+                          std::chrono::milliseconds timeout);
+
+// The text as an IPv6 literal, read by the system's own parser, with an
+// optional "%zone" naming an existing interface by name or number; nothing
+// for any other text.
+std::optional<icmp6::Literal> ReadIpv6Literal(const std::string& text);
+
 // Starts the platform's socket layer, asking for version 1.1, and returns
 // what it reported. Each report with startupResult 0 is matched by one
 // StopSocketLayer.
@@ -42,5 +52,9 @@ int StopSocketLayer();
 
 // The first IPv4 address that the resolver lists for name.
 std::optional<icmp::Addr4> ResolveFirstIPv4(const std::string& name);
+
+// The first IPv6 address that the resolver lists for name, as the system
+// writes it, with its zone when it has one.
+std::optional<std::string> ResolveFirstIPv6(const std::string& name);
 
 }  // namespace basVesk::backend

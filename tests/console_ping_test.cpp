@@ -53,7 +53,11 @@ TEST_F(PingRun, AddressIsTheTrimmedTextBeforeTheFirstBar)
     ping(IP_SUCCESS, 1);
     setBox("10.0.0.x");
     ping(IP_SUCCESS, 1);
-    EXPECT_EQ(fake.pingedAddresses, (std::vector<std::string>{"10.0.0.1", "1.2.3.4", "10.0.0.1.5", "10.0.0.x"}));
+    setBox(" ::1 | six loop");
+    ping(IP_SUCCESS, 1);
+    EXPECT_EQ(fake.pingedAddresses,
+              (std::vector<std::string>{"10.0.0.1", "1.2.3.4", "10.0.0.1.5", "10.0.0.x", "::1"}));
+    EXPECT_EQ(frm->windowTitle(), "1 ms - ::1 | six loop - vesk");
 
     // The line starts with the box text as it stands, blanks included.
     setBox("  10.0.0.1 ");

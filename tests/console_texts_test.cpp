@@ -1,4 +1,4 @@
-// The small text rules: the numeric reading of the address check, trimming,
+// The small text rules: the numeric reading and the address check, trimming,
 // date and time, the length pattern and log file names.
 #include <gtest/gtest.h>
 
@@ -75,6 +75,18 @@ TEST(LeadingNumber, BeyondADoubleDigitsAndExponentTogetherDecide)
         else
             EXPECT_DOUBLE_EQ(leadingNumber(text), value) << text.left(20).toStdString();
     }
+}
+
+TEST(NumericEntry, AnIPv6AddressPartOrTheLeadingNumber)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"::1 | six loop", true},      {"  fd00:211::2  |x|y", true}, {"fe80::1%lo | link", true},
+        {"10.0.0.1 | router", true},   {"2001:db8::1::2", true},  // no literal, but a leading number
+        {"fe80::1%vesk-no-such", false}, {"\t::1", false},         {"localhost", false},
+        {"six | ::1", false},          {"0.0.0.0", false},
+    };
+    for (const auto& [entry, numeric] : cases)
+        EXPECT_EQ(numericEntry(QString::fromUtf8(entry)), numeric) << '"' << entry << '"';
 }
 
 TEST(Texts, LineEndsBecomeOneBlankEach)

@@ -1,4 +1,5 @@
-// Echo exchanges over real sockets, inside namespaces made for each test.
+// Echo exchanges over real sockets, IPv4 and IPv6, inside namespaces made
+// for each test.
 // Every test that can runs on both socket kinds: raw (the namespace's
 // ping_group_range admits nobody, as a new namespace starts) and datagram
 // (the range widened to admit root).
@@ -311,6 +312,61 @@ TEST_F(EchoLive, PermittedRawCapabilityIsRaisedForTheSocket)
     EXPECT_EQ(ex.reply.Status, 0);
     EXPECT_EQ(ex.kind, SocketKind::Raw);
     EXPECT_EQ(basVesk::SocketProblem(), "");
+}
+
+// ------------------------------------------------------------------ IPv6
+
+// A client and a test host on one veth link: fd00:211::1 and ::2, and
+// fe80::1 and ::2 on the link.
+std::pair<std::string, std::string> ClientAndHost6(NetnsLab& lab)
+{
+    const std::string client = lab.Make("client6");
+    const std::string host = lab.Make("host6");
+    lab.Link(client, "c0", "fd00:211::1/64", host, "h0", "fd00:211::2/64");
+    lab.AddAddress(client, "c0", "fe80::1/64");
+    lab.AddAddress(host, "h0", "fe80::2/64");
+    return {client, host};
+}
+
+TEST_F(EchoLive, Ipv6LoopbackHostAndLinkLocalReply)
+{
+    const auto [client, host] = ClientAndHost6(*lab_);
+    for (const SocketKind kind : kBothKinds) {
+        for (const char* address : {"::1", "fd00:211::2", "FD00:0211:0::0002", "fe80::2%c0"}) {
+            SCOPED_TRACE(std::string(KindName(kind)) + " " + address);
+            const Exchange ex = PingFrom(client, kind, address);
+            EXPECT_EQ(ex.reply.Status, 0);
+            EXPECT_EQ(ex.kind, kind);
+            EXPECT_LT(ex.reply.RoundTripTime, 50);
+        }
+    }
+}
+
+TEST_F(EchoLive, Ipv6SilentHostTimesOutAndAMissingRouteIsReported)
+{
+    const auto [client, host] = ClientAndHost6(*lab_);
+    lab_->Sysctl(host, "ipv6/icmp/echo_ignore_all", "1");
+    // The host routes fd00:212::/64 nowhere and says so.
+    lab_->Ip(client, {"-6", "route", "add", "fd00:212::/64", "via", "fd00:211::2"});
+    lab_->Sysctl(host, "ipv6/conf/all/forwarding", "1");
+    lab_->Sysctl(host, "ipv6/icmp/ratelimit", "0");
+    lab_->Ip(host, {"-6", "route", "add", "unreachable", "fd00:212::/64"});
+    for (const SocketKind kind : kBothKinds) {
+        SCOPED_TRACE(KindName(kind));
+        const Exchange silent = PingFrom(client, kind, "fd00:211::2");
+        EXPECT_EQ(silent.reply.Status, basVesk::IP_REQ_TIMED_OUT);
+        EXPECT_GE(silent.elapsedMs, 195.0);
+        EXPECT_LT(silent.elapsedMs, 400.0);
+
+        const Exchange noRoute = PingFrom(client, kind, "fd00:212::7");
+        EXPECT_EQ(noRoute.reply.Status, basVesk::IP_DEST_NET_UNREACHABLE);
+        EXPECT_EQ(noRoute.kind, kind);
+        EXPECT_LT(noRoute.elapsedMs, 150.0) << "the error ends the wait";
+
+        const Exchange noLocalRoute = PingFrom(client, kind, "fd00:299::1");
+        EXPECT_EQ(noLocalRoute.reply.Status, basVesk::IP_DEST_NET_UNREACHABLE);
+        EXPECT_EQ(noLocalRoute.reply.RoundTripTime, 0);
+    }
 }
 
 }  // namespace

@@ -90,4 +90,13 @@ TEST_F(HostToIpIsolated, HostsFileDottedAndUnresolvedNames)
         EXPECT_EQ(LookUp(name), address) << '"' << name << '"';
 }
 
+TEST_F(HostToIpIsolated, FirstIPv4ElseFirstIPv6)
+{
+    lab_->ResolvConf(ns_, "127.0.0.1 localhost\nfd00:211::2 six-only\n"
+                          "fd00:211::3 both\n10.199.3.5 both\n", "hosts");
+    EXPECT_EQ(LookUp("six-only"), "fd00:211::2");
+    EXPECT_EQ(LookUp("both"), "10.199.3.5");
+    EXPECT_EQ(LookUp("2001:DB8::0001"), "2001:db8::1") << "a literal comes back as the system writes it";
+}
+
 }  // namespace

@@ -140,16 +140,24 @@ public:
     }
 
     // A veth pair between two namespaces, both ends up, each with its
-    // address (CIDR form).
+    // address (CIDR form). An IPv6 address is usable at once (nodad).
     void Link(const std::string& nsA, const std::string& ifA, const std::string& addrA,
               const std::string& nsB, const std::string& ifB, const std::string& addrB)
     {
         Must({"ip", "-n", nsA, "link", "add", ifA, "type", "veth", "peer", "name", ifB, "netns",
               nsB});
-        Must({"ip", "-n", nsA, "addr", "add", addrA, "dev", ifA});
-        Must({"ip", "-n", nsB, "addr", "add", addrB, "dev", ifB});
+        AddAddress(nsA, ifA, addrA);
+        AddAddress(nsB, ifB, addrB);
         Must({"ip", "-n", nsA, "link", "set", ifA, "up"});
         Must({"ip", "-n", nsB, "link", "set", ifB, "up"});
+    }
+
+    void AddAddress(const std::string& ns, const std::string& dev, const std::string& address)
+    {
+        std::vector<std::string> args{"ip", "-n", ns, "addr", "add", address, "dev", dev};
+        if (address.find(':') != std::string::npos)
+            args.push_back("nodad");
+        Must(args);
     }
 
     // ip -n ns <args...>
@@ -166,12 +174,13 @@ public:
         RunIn(ns, [&] { WriteSysctl(key, value); });
     }
 
-    // The resolv.conf that `ip netns exec` shows inside the namespace.
-    void ResolvConf(const std::string& ns, const std::string& content)
+    // The resolv.conf (or another file of /etc) that `ip netns exec` shows
+    // inside the namespace.
+    void ResolvConf(const std::string& ns, const std::string& content, const std::string& file = "resolv.conf")
     {
         const std::filesystem::path dir = EtcNetns() / ns;
         std::filesystem::create_directories(dir);
-        std::ofstream(dir / "resolv.conf") << content;
+        std::ofstream(dir / file) << content;
     }
 
     // Runs f on a thread of its own that has joined the namespace; sockets

@@ -66,6 +66,16 @@ TEST_F(LabEcho, LoopbackReplies)
     EXPECT_EQ(basVesk::sPingData, basVesk::kDefaultPingData);
 }
 
+// Wine's service carries no ICMPv6 echo: an IPv6 literal must fail with a
+// status and never read as a reply.
+TEST_F(LabEcho, Ipv6FailsPlainly)
+{
+    ASSERT_TRUE(basVesk::IsIpv6Literal("::1"));
+    const Exchange ex = Ping("::1");
+    EXPECT_NE(ex.reply.Status, basVesk::IP_SUCCESS);
+    EXPECT_GE(ex.reply.Status, 11000) << "a status of the table, not a stray error number";
+}
+
 TEST_F(LabEcho, PayloadSizesAtTheReplyAreaLimit)
 {
     basVesk::sPingData = std::string(250, 'x');

@@ -10,7 +10,7 @@
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: vesk-probe ADDRESS   (a dotted IPv4 address)\n");
+        std::fprintf(stderr, "usage: vesk-probe ADDRESS   (a dotted IPv4 address or an IPv6 literal)\n");
         return 2;
     }
     const basVesk::SocketNotice start = basVesk::StartSockets();

@@ -164,6 +164,8 @@ TEST_F(WineLab, ConsoleToolPrintsOneResult)
     }
     EXPECT_TRUE(found) << output;
 
+    EXPECT_EQ(RunInWine(ns, "vesk-probe.exe", {"::1"}, &output), 1) << "a status, no reply, no crash: " << output;
+    std::printf("vesk-probe.exe ::1: %s", output.c_str());
     EXPECT_EQ(RunInWine(ns, "vesk-probe.exe", {}, &output), 2);
     EXPECT_NE(output.find("usage: vesk-probe ADDRESS"), std::string::npos) << output;
 }
