@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -185,6 +186,13 @@ void frmPing::createControls()
     cboAddress->setGeometry(twips(780, 780, 4215, 315));
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = font();
+#ifdef Q_OS_WIN
+    // The face the box was drawn in on Windows, where the system has it.
+    if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))) {
+        bold = QFont(QStringLiteral("MS Sans Serif"));
+        bold.setPointSizeF(8.25);
+    }
+#endif
     bold.setBold(true);
     cboAddress->setFont(bold);
     cmdPing = button("single &ping", twips(5040, 780, 1500, 315));
