@@ -133,7 +133,9 @@ TEST_F(List, EveryByteButLineEndsSurvivesLoadAndSave)
             every += char(b);
     const QByteArray file = "10.0.0.1 | " + every + "\r\n10.0.0.2\r\n";
     start(file);
+#ifndef _WIN32  // Windows: console_codepage_test.cpp
     EXPECT_EQ(box(), "10.0.0.1 | " + QString::fromLatin1(every));
+#endif
     save();
     EXPECT_EQ(readFile(listPath()), file);
 }
