@@ -1,8 +1,12 @@
 #include "commandLine.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <cstdio>
 #include <initializer_list>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 #include "basVesk.h"
 
@@ -112,7 +116,7 @@ OwnArguments withoutToolkitOptions(const QStringList& arguments)
     OwnArguments own;
     own.arguments = arguments.mid(0, 1);
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        // After "--" all is vesk's, and refused: it takes no operands.
+        // After "--" all is vesk's: arguments, which it ignores.
         if (arguments[i] == QLatin1String("--")) {
             own.arguments += arguments.mid(i);
             break;
@@ -167,8 +171,6 @@ CommandLine ReadCommandLine(const QStringList& arguments)
         return refuse(parser, QStringLiteral("%1 needs a value.").arg(own.missingValue));
     if (!parser.parse(own.arguments))
         return refuse(parser, parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return refuse(parser, QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
 
     CommandLine line;
     if (parser.isSet(options.help)) {
@@ -189,6 +191,12 @@ CommandLine ReadCommandLine(const QStringList& arguments)
                                       .arg(value));
         line.timeoutMs = ms;
     }
+    // vesk opens no file: one dropped onto vesk.exe, or named by a desktop
+    // that passes one, starts the window as if none were given. Only what
+    // looks like an option is held to be a typing mistake.
+    if (const QStringList stray = parser.positionalArguments(); !stray.isEmpty())
+        line.err = kName + QStringLiteral(": ignored '%1': vesk takes no file or other argument but its options.\n")
+                               .arg(stray.join(QStringLiteral("', '")));
     line.notifications = !parser.isSet(options.noNotifications);
     line.run = true;
     line.displayNamed = own.displayNamed;
@@ -202,4 +210,38 @@ std::optional<int> ApplyCommandLine(const CommandLine& line)
     if (!line.run)
         return line.exitCode;
     return std::nullopt;
+}
+
+namespace {
+
+// As a POSIX shell reads it back: plain words bare, others in single quotes.
+QString shellWord(QString word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./,:=+@%-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    return u'\'' + word.replace(u'\'', QLatin1String("'\\''")) + u'\'';
+}
+
+}  // namespace
+
+QString NoDisplayHint(const QStringList& arguments, bool haveXvfbRun)
+{
+    // The program as started: a path with a slash is one the shell finds
+    // from the same folder, a bare name one it found on the PATH.
+    QStringList command{QStringLiteral("xvfb-run -a")};
+    for (const QString& argument : arguments)
+        command += shellWord(argument);
+    QString hint = kName + QStringLiteral(": no display to open its window on (DISPLAY and WAYLAND_DISPLAY are "
+                                          "empty).\nStart it from a desktop session, or on a virtual X server:\n    ") +
+                   command.join(u' ') + u'\n';
+    if (!haveXvfbRun) {
+        bool root = false;
+#ifdef Q_OS_UNIX
+        root = ::geteuid() == 0;
+#endif
+        hint += QStringLiteral("xvfb-run is missing: it comes with the package xvfb (%1apt install xvfb).\n")
+                    .arg(root ? QString() : QStringLiteral("sudo "));
+    }
+    return hint;
 }

@@ -1,7 +1,8 @@
 // vesk's command line: --help, --version, --timeout MS and
 // --no-notifications, and Qt's own options, which are left for
-// QApplication. It is read before any window object exists, so that the
-// first two answer without a display.
+// QApplication; an argument that is no option is ignored. It is read
+// before any window object exists, so that the first two answer without a
+// display.
 #pragma once
 
 #include <QString>
@@ -30,3 +31,8 @@ CommandLine ReadCommandLine(const QStringList& arguments);
 
 // Prints what the command line asks for. Returns the exit status when the program is to end here.
 std::optional<int> ApplyCommandLine(const CommandLine& line);
+
+// What vesk says when there is no display: a command that, typed as
+// printed, starts it as it was started (program and arguments) under a
+// virtual X server, and where xvfb-run is missing, the package it comes in.
+QString NoDisplayHint(const QStringList& arguments, bool haveXvfbRun);

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #ifdef Q_OS_WIN
@@ -26,9 +27,9 @@ bool noDisplay()
 }
 
 // A window program on Windows starts without a console, so what --help,
-// --version or a bad option print would go nowhere. They answer in the
-// console the user started vesk from; output sent to a file or a pipe
-// stays there.
+// --version, a bad option or an ignored argument print would go nowhere.
+// They answer in the console the user started vesk from; output sent to a
+// file or a pipe stays there.
 void answerInParentConsole()
 {
 #ifdef Q_OS_WIN
@@ -59,14 +60,19 @@ int main(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine line = ReadCommandLine(arguments);
-    if (!line.run)
+    if (!line.run || !line.err.isEmpty())
         answerInParentConsole();
     if (const std::optional<int> exitCode = ApplyCommandLine(line))
         return *exitCode;
+#ifdef Q_OS_WIN
+    // The window goes on without the console it printed to, which could
+    // otherwise close it.
+    std::fflush(stderr);
+    FreeConsole();
+#endif
     if (!line.displayNamed && noDisplay()) {
-        std::fputs("vesk: no display to open its window on (DISPLAY and WAYLAND_DISPLAY are empty).\n"
-                   "Start it from a desktop session, or under a virtual X server: xvfb-run -a vesk\n",
-                   stderr);
+        const bool haveXvfbRun = !QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty();
+        std::fputs(NoDisplayHint(arguments, haveXvfbRun).toLocal8Bit().constData(), stderr);
         return 1;
     }
 

@@ -2,6 +2,9 @@
 
 #include <QLocale>
 #include <algorithm>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 QString trimBlanks(const QString& text)
 {
@@ -69,6 +72,59 @@ QString withoutTimeZone(const QString& format)
 
 namespace {
 
+#ifdef Q_OS_WIN
+// The code page cannot hold a character beyond the BMP, and the system
+// would write its surrogate pair as two "?"; each such character, and a
+// lone surrogate, is one "?" before the system sees the text. Not on a
+// system whose ANSI code page is UTF-8, which holds them all.
+QString withoutSurrogates(const QString& text, bool& replaced)
+{
+    replaced = GetACP() != CP_UTF8 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+    if (!replaced)
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        out += text[i].isSurrogate() ? QChar(u'?') : text[i];
+    }
+    return out;
+}
+
+// The system's conversion to the ANSI code page. Without best fit, which
+// would write "e" for an "é" that the page lacks; UTF-8 takes neither
+// that flag nor a default character.
+QByteArray ansiImage(const QString& text, bool* lost = nullptr)
+{
+    bool replaced = false;
+    const QString plain = withoutSurrogates(text, replaced);
+    const auto* wide = reinterpret_cast<const wchar_t*>(plain.utf16());
+    const int length = int(plain.size());
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL defaulted = FALSE;
+    BOOL* const usedDefault = utf8 ? nullptr : &defaulted;
+    const char* const question = utf8 ? nullptr : "?";
+    QByteArray bytes(WideCharToMultiByte(CP_ACP, flags, wide, length, nullptr, 0, question, usedDefault),
+                     Qt::Uninitialized);
+    WideCharToMultiByte(CP_ACP, flags, wide, length, bytes.data(), int(bytes.size()), question, usedDefault);
+    if (lost)
+        *lost = defaulted || replaced;
+    return bytes;
+}
+#endif
+
+// Whether the code page holds the character.
+bool holds(char32_t c)
+{
+#ifdef Q_OS_WIN
+    return c < 0x80 || fitsSingleByte(QString::fromUcs4(&c, 1));
+#else
+    return c <= 0xFF;
+#endif
+}
+
 // The text in characters a log file holds: the locale's own digits as
 // ASCII digits, direction marks and other invisible format characters
 // dropped, wider blanks as plain ones. A word that still does not fit may
@@ -85,8 +141,8 @@ QString singleByteDigits(QStringView text)
             out += QChar(u'0' + QChar::digitValue(c));
         } else if (QChar::category(c) == QChar::Other_Format) {
             continue;
-        } else if (c <= 0xFF) {
-            out += QChar(c);
+        } else if (holds(c)) {
+            out += QString::fromUcs4(&c, 1);
         } else if (QChar::isSpace(c)) {
             out += u' ';
         } else if (misfit < 0) {
@@ -175,11 +231,20 @@ QString logFileName(const QDateTime& when, int copy)
 
 bool fitsSingleByte(QStringView text)
 {
+#ifdef Q_OS_WIN
+    bool lost = false;
+    ansiImage(text.toString(), &lost);
+    return !lost;
+#else
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+#endif
 }
 
 QByteArray singleByteImage(const QString& text)
 {
+#ifdef Q_OS_WIN
+    return ansiImage(text);
+#else
     // Walked in place rather than through toUcs4, which would copy a long
     // list entry or log into four bytes per character first.
     QByteArray bytes(text.size(), Qt::Uninitialized);
@@ -194,6 +259,29 @@ QByteArray singleByteImage(const QString& text)
     }
     bytes.truncate(n);
     return bytes;
+#endif
+}
+
+QString fromSingleByte(const char* bytes, qsizetype size)
+{
+#ifdef Q_OS_WIN
+    if (size == 0)
+        return QString();
+    QString text(MultiByteToWideChar(CP_ACP, 0, bytes, int(size), nullptr, 0), Qt::Uninitialized);
+    MultiByteToWideChar(CP_ACP, 0, bytes, int(size), reinterpret_cast<wchar_t*>(text.data()), int(text.size()));
+    return text;
+#else
+    return QString::fromLatin1(bytes, size);
+#endif
+}
+
+std::string resolverName(const QString& name)
+{
+#ifdef Q_OS_WIN
+    return singleByteImage(name).toStdString();
+#else
+    return name.toStdString();
+#endif
 }
 
 int characterCount(const QString& text)

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 // Leading and trailing space characters removed; tabs and other white
 // space stay (QString::trimmed would take them too).
@@ -19,8 +20,8 @@ QString blanksForLineEnds(const QString& text, qsizetype* position = nullptr);
 
 // The default locale's short date, one blank and its long time without the
 // time zone; at exactly 00:00:00 the date alone. Written in characters that
-// singleByteImage keeps: ASCII digits, AM/PM for a day period beyond
-// Latin-1, no direction marks; a date or a time with a word that does not
+// singleByteImage keeps: ASCII digits, AM/PM for a day period beyond the
+// code page, no direction marks; a date or a time with a word that does not
 // fit before or between its numbers is written as 2026-12-06 or 20:15:08.
 QString generalDateTime(const QDateTime& when);
 
@@ -40,10 +41,21 @@ QString lengthCaption(std::int64_t length);
 // zeros. copy 1 is the plain name, copy n > 1 appends "_n".
 QString logFileName(const QDateTime& when, int copy = 1);
 
+// The single-byte code page of the files vesk writes and reads (the list
+// and the logs): on Windows the system's ANSI code page, converted by the
+// system as its other programs do; elsewhere Latin-1, which maps every byte
+// to one character and back.
 // Whether singleByteImage keeps every character of the text.
 bool fitsSingleByte(QStringView text);
-// Latin-1 bytes; a character that Latin-1 cannot hold becomes one "?".
+// The text's bytes in the code page; a character that the page cannot hold
+// becomes one "?".
 QByteArray singleByteImage(const QString& text);
+// The text that bytes of the code page stand for.
+QString fromSingleByte(const char* bytes, qsizetype size);
+
+// A host name as the resolver takes it: in the code page on Windows, in
+// UTF-8 on Linux.
+std::string resolverName(const QString& name);
 
 // What a control shows of a text too long to lay out at once: its start and
 // an ellipsis; a shorter text whole. Qt lays out the whole text of a label

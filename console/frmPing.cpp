@@ -517,9 +517,8 @@ void frmPing::cmdHost2ip_Click()
         outside_.message(this, QStringLiteral("sorry, cant resolve address"));
         return;
     }
-    // The name as typed, blanks and case included; UTF-8 is how names reach
-    // the resolver on Linux.
-    txtIP->setText(QString::fromStdString(outside_.hostToIp(txtHost->text().toStdString())));
+    // The name as typed, blanks and case included.
+    txtIP->setText(QString::fromStdString(outside_.hostToIp(resolverName(txtHost->text()))));
     const SocketNotice stopped = outside_.stopSockets();
     hourglass.end();
     tell(stopped.message, stopped.exclamation);

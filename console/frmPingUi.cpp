@@ -1,6 +1,7 @@
 #include "frmPingUi.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -78,6 +79,13 @@ void frmPingUi::setupUi(QWidget* form)
     cboAddress->setGeometry(twips(780, 780, 4215, 315));
     cboAddress->setToolTip(QStringLiteral("ip to ping"));
     QFont bold = form->font();
+#ifdef Q_OS_WIN
+    // The face the box was drawn in on Windows, where the system has it.
+    if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))) {
+        bold = QFont(QStringLiteral("MS Sans Serif"));
+        bold.setPointSizeF(8.25);
+    }
+#endif
     bold.setBold(true);
     cboAddress->setFont(bold);
     cmdPing = button("single &ping", twips(5040, 780, 1500, 315));

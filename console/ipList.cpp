@@ -18,7 +18,7 @@ QStringList ParseIpList(const QByteArray& bytes)
         const char c = data[i];
         if (c != '\r' && c != '\n')
             continue;
-        entries << QString::fromLatin1(data + start, i - start);
+        entries << fromSingleByte(data + start, i - start);
         // CR LF is one line end; a CR followed by anything else ends its
         // line alone, and so does an LF.
         if (c == '\r' && i + 1 < size && data[i + 1] == '\n')
@@ -26,7 +26,7 @@ QStringList ParseIpList(const QByteArray& bytes)
         start = i + 1;
     }
     if (start < size)
-        entries << QString::fromLatin1(data + start, size - start);
+        entries << fromSingleByte(data + start, size - start);
     return entries;
 }
 

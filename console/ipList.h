@@ -5,9 +5,10 @@
 // where SortedInsertPosition says (QComboBox keeps no sorted order of its
 // own for addItem), and writes the whole list back with WriteIpListFile.
 //
-// The file is single-byte text. It is read and written as Latin-1, which
-// maps every byte to one character and back, so any byte a user put into
-// the file survives a load and a save unchanged.
+// The file is single-byte text, read and written in the code page of
+// formats.h. Latin-1 on Linux maps every byte to one character and back, so
+// any byte a user put into the file survives a load and a save unchanged; on
+// Windows every byte that the ANSI code page defines does.
 #pragma once
 
 #include <QByteArray>
@@ -31,8 +32,8 @@ void SortIpList(QStringList& entries);
 // as if it had been appended and the list sorted again.
 qsizetype SortedInsertPosition(const QStringList& sorted, const QString& entry);
 
-// One line per entry, each ending in CR LF, as Latin-1; a character that
-// Latin-1 cannot hold is written as "?".
+// One line per entry, each ending in CR LF, in the code page; a character
+// that the page cannot hold is written as "?".
 QByteArray FormatIpList(const QStringList& entries);
 
 struct IpListLoad {

@@ -138,12 +138,6 @@ icmp::Addr4 FromSockaddr(const sockaddr_in& sa)
     return address;
 }
 
-std::int32_t ElapsedMs(Clock::time_point start, Clock::time_point end)
-{
-    return static_cast<std::int32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count());
-}
-
 // Waits for the socket until deadline. One deadline for the whole exchange:
 // a stray packet or a signal does not restart the wait.
 // Returns the poll events, or 0 when the deadline has passed.
@@ -389,7 +383,7 @@ EchoOutcome Exchange(typename Path::Sent sent, const typename Path::Address& to,
             verdict = ReadOne<Path>(fd, kind, sent);
         if (verdict) {
             outcome.status = verdict->status;
-            outcome.roundTripMs = ElapsedMs(start, Clock::now());
+            outcome.roundTripMs = icmp::ElapsedMs(start, Clock::now());
             return outcome;
         }
     }

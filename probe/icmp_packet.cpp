@@ -203,4 +203,10 @@ std::int32_t StatusForSendErrno(int err)
     }
 }
 
+std::int32_t ElapsedMs(std::chrono::steady_clock::time_point start, std::chrono::steady_clock::time_point end)
+{
+    // duration_cast truncates, which for a forward clock is down.
+    return static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count());
+}
+
 }  // namespace basVesk::icmp

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -82,5 +83,9 @@ std::optional<std::int32_t> StatusForIcmpError(std::uint8_t type, std::uint8_t c
 
 // Outcome code for an errno of sendto (or of a local error queued for it).
 std::int32_t StatusForSendErrno(int err);
+
+// The round trip in whole milliseconds, taken down as the system's echo
+// service counts it: a loopback reply after 0.05 ms reads 0 ms, not 1.
+std::int32_t ElapsedMs(std::chrono::steady_clock::time_point start, std::chrono::steady_clock::time_point end);
 
 }  // namespace basVesk::icmp

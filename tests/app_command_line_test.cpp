@@ -45,7 +45,7 @@ TEST(CommandLineProgram, BadArgumentsGiveOneLineAndTheUsage)
     const std::vector<std::vector<std::string>> cases{
         {"--bogus"},       {"-x"},           {"--timeout"},        {"--timeout", "0"},
         {"--timeout", "5001"}, {"--timeout", "abc"}, {"--timeout", "-5"}, {"--timeout=3e2"},
-        {"10.0.0.1"},      {"-session"},     {"-session=x"},       {"-bg", "red"}};
+        {"--timout", "500"}, {"-session"},   {"-session=x"},       {"-bg", "red"}};
     for (const auto& args : cases) {
         SCOPED_TRACE(args.back());
         std::string out;
@@ -55,6 +55,18 @@ TEST(CommandLineProgram, BadArgumentsGiveOneLineAndTheUsage)
         EXPECT_EQ(out.rfind("vesk: ", 0), 0u) << out;
         EXPECT_EQ(out.compare(lineEnd + 1, 22, "Usage: vesk [options]\n"), 0) << out;
     }
+}
+
+TEST(CommandLineProgram, ArgumentsThatAreNoOptionAreIgnoredInOneLine)
+{
+    std::string out;
+    EXPECT_EQ(RunVesk({"somefile", "--timeout", "300", "--", "-x"}, out), 1) << "on to the window: " << out;
+    EXPECT_EQ(out.substr(0, out.find('\n')),
+              "vesk: ignored 'somefile', '-x': vesk takes no file or other argument but its options.");
+    // Without a display: the command to type, the program as started.
+    EXPECT_NE(out.find("\n    xvfb-run -a " VESK_PROGRAM " somefile --timeout 300 -- -x\n"), std::string::npos) << out;
+    EXPECT_TRUE(NoDisplayHint({"/my vesk/vesk", "it's"}, false).contains("-a '/my vesk/vesk' 'it'\\''s'\n"));
+    EXPECT_TRUE(NoDisplayHint({"vesk"}, false).contains("package xvfb"));
 }
 
 TEST(CommandLineProgram, QtOptionsAreLeftToQt)

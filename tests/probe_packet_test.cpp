@@ -264,19 +264,62 @@ TEST(DatagramError, LocalErrorTakesTheSendErrnoCode)
 
 // ------------------------------------------------------------- code tables
 
-// The codes a network sends are mapped by a table, reached above through
-// the readers and in probe_echo_live_test.cpp on real sockets. These are
-// the cases no router of the lab sends.
-TEST(ErrorStatus, CodesWithoutALabCase)
+// What each ICMP error says of the request (destination unreachable: RFC
+// 792 codes 0 to 5, RFC 1122 3.2.2.1 codes 6 to 12, RFC 1812 5.2.7.1 codes
+// 13 to 15), read from a raw socket and from a datagram socket's queue.
+struct IcmpCase {
+    std::uint8_t type;
+    std::vector<std::uint8_t> codes;
+    std::optional<std::int32_t> status;  // none: not about the request
+    const char* meaning;
+};
+const IcmpCase kIcmpCases[] = {
+    {3, {0, 6, 9, 11}, basVesk::IP_DEST_NET_UNREACHABLE, "net unreachable, unknown, prohibited, or for the TOS"},
+    {3, {1, 7, 8, 10, 12, 13, 14, 15, 200}, basVesk::IP_DEST_HOST_UNREACHABLE,
+     "host unreachable, unknown, isolated, prohibited, or for the TOS; precedence; a later code"},
+    {3, {2}, basVesk::IP_DEST_PROT_UNREACHABLE, "protocol unreachable"},
+    {3, {3}, basVesk::IP_DEST_PORT_UNREACHABLE, "port unreachable"},
+    {3, {4}, basVesk::IP_PACKET_TOO_BIG, "fragmentation needed and DF set"},
+    {3, {5}, basVesk::IP_BAD_ROUTE, "source route failed"},
+    {11, {0}, basVesk::IP_TTL_EXPIRED_TRANSIT, "time to live exceeded in transit"},
+    {11, {1}, basVesk::IP_TTL_EXPIRED_REASSEM, "fragment reassembly time exceeded"},
+    {12, {0}, basVesk::IP_PARAM_PROBLEM, "parameter problem"},
+    {4, {0}, basVesk::IP_SOURCE_QUENCH, "source quench"},
+    {5, {1}, std::nullopt, "redirect"},
+    // ICMPv6 rows (RFC 4443) go here once the probe reads ICMPv6: destination
+    // unreachable (1) codes 0 no route, 1 prohibited, 2 beyond the source's
+    // scope, 3 address unreachable, 4 port unreachable, 5 and 6 policy.
+};
+// What each errno of sendto says, sent or queued on a datagram socket.
+const std::pair<int, std::int32_t> kSendErrnos[] = {
+    {ENETUNREACH, basVesk::IP_DEST_NET_UNREACHABLE}, {EHOSTUNREACH, basVesk::IP_DEST_HOST_UNREACHABLE},
+    {EMSGSIZE, basVesk::IP_PACKET_TOO_BIG}, {ENOBUFS, basVesk::IP_NO_RESOURCES}, {ENOMEM, basVesk::IP_NO_RESOURCES},
+    {EACCES, basVesk::IP_BAD_DESTINATION},  // a broadcast address
+    {EPERM, basVesk::IP_BAD_DESTINATION},   // a firewall rule
+    {EINVAL, basVesk::IP_GENERAL_FAILURE}};  // no code of its own
+
+TEST(ErrorStatus, EachCodeAndErrnoBringsTheStatusOfItsMeaning)
 {
-    EXPECT_EQ(StatusForIcmpError(kTypeDestUnreachable, 4), basVesk::IP_PACKET_TOO_BIG)
-        << "fragmentation needed is about the path, not the host";
-    EXPECT_EQ(StatusForIcmpError(kTypeDestUnreachable, 200), basVesk::IP_DEST_HOST_UNREACHABLE)
-        << "a code defined later still ends the wait";
-    EXPECT_EQ(StatusForIcmpError(kTypeEchoReply, 0), std::nullopt);
-    EXPECT_EQ(StatusForIcmpError(kTypeEchoRequest, 0), std::nullopt);
-    EXPECT_EQ(StatusForSendErrno(ENOBUFS), basVesk::IP_NO_RESOURCES);
-    EXPECT_EQ(StatusForSendErrno(EINVAL), basVesk::IP_GENERAL_FAILURE) << "an errno without a code of its own";
+    for (const IcmpCase& c : kIcmpCases)
+        for (const std::uint8_t code : c.codes) {
+            SCOPED_TRACE(c.meaning + (", code " + std::to_string(code)));
+            const Packet error = ErrorMessage(c.type, code, OurRequest());
+            for (const Verdict v : {ReadRawPacket(WithIpHeader(kRouter, kClient, error), kSent),
+                                    ReadQueuedError({QueuedError::Icmp, 0, c.type, code, OurRequest()}, kSent)})
+                EXPECT_EQ(v.kind == Verdict::Error ? std::optional(v.status) : std::nullopt, c.status);
+        }
+    for (const auto& [err, status] : kSendErrnos) {
+        EXPECT_EQ(StatusForSendErrno(err), status) << err;
+        EXPECT_EQ(ReadQueuedError({QueuedError::Local, err, 0, 0, {}}, kSent).status, status) << err;
+    }
+}
+
+TEST(RoundTrip, ElapsedMsTakesTheMillisecondsDown)
+{
+    const std::chrono::steady_clock::time_point start{};
+    EXPECT_EQ(ElapsedMs(start, start + std::chrono::microseconds(999)), 0);
+    EXPECT_EQ(ElapsedMs(start, start + std::chrono::microseconds(1000)), 1);
+    EXPECT_EQ(ElapsedMs(start, start + std::chrono::microseconds(1999)), 1);
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 # the working tree), with a home folder of the test's own and a virtual X
 # server. A window a line opens is closed again. After the quick start
 # vesk is installed under ~/.local; after the uninstall no file is left
-# there. Also: each version the README names is CMakeLists.txt's, and
-# scripts/run and scripts/package, on a system without anything, ask apt
-# for no test tool. Nothing here pings: vesk only starts, and when root it
-# starts in a network namespace with nothing in it.
+# there, and no process of the lines outlives them. Each line runs without
+# a session bus: with none set, libdbus starts one through dbus-launch
+# where dbus-x11 is installed, and that bus writes ~/.dbus and outlives the
+# line; neither is vesk's. Also: each version the README names is
+# CMakeLists.txt's, and scripts/run and scripts/package, on a system
+# without anything, ask apt for no test tool. Nothing here pings: vesk only
+# starts, and when root it starts in a network namespace with nothing in it.
 #
 #   readme_test.sh
 set -euo pipefail
@@ -16,7 +19,9 @@ unset VESK_BUILD
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="$(mktemp -d)"
 xvfb_pid=""
-trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid"; rm -rf "$work"' EXIT
+# The processes of the README's lines: all have the test's home.
+lines_processes() { grep -lzxF "HOME=$work/home" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true; }
+trap 'kill $(lines_processes) 2>/dev/null || true; [ -z "$xvfb_pid" ] || kill "$xvfb_pid"; rm -rf "$work"' EXIT
 fail() { echo "README check: $*"; exit 1; }
 
 version="$(sed -n 's/^project(vesk VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
@@ -59,6 +64,7 @@ mkdir "$work/home"
 run() {
     echo "\$ $1"
     (cd "$tree" && exec env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_DATA_HOME HOME="$work/home" \
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus" \
         "${isolate[@]}" bash -c "$1" </dev/null >"$work/out" 2>&1) &
     local pid=$! window="" status=0
     while kill -0 "$pid" 2>/dev/null; do
@@ -88,6 +94,8 @@ installed="$(env -u DISPLAY "$work/home/.local/bin/vesk" --version)" || fail "no
 lines="$(block uninstall)"
 [ -n "$lines" ] || fail "no uninstall block"
 while IFS= read -r line; do run "$line"; done <<<"$lines"
+running="$(lines_processes)"
+[ -z "$running" ] || fail "still running after the README's lines: $(ps -o pid=,args= -p "${running//$'\n'/,}")"
 left="$(find "$work/home" ! -type d)"
 [ -z "$left" ] || fail "left after the uninstall: $left"
 echo "README commands ok"
