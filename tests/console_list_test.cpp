@@ -277,7 +277,6 @@ TEST_F(List, TwoWindowsOnOneFileKeepWhatTheOtherSaved)
 {
     start("10.0.0.1\r\n10.0.0.9\r\n");
     auto other = std::make_unique<frmPing>(fake);
-    const auto a = frm.get();
     const auto switchWindow = [&] { frm.swap(other); };
     const QByteArray both = "10.0.0.1\r\n10.0.0.9\r\n127.0.0.5 | alpha\r\n127.0.0.6 | beta\r\n";
     const QByteArray left = "10.0.0.1\r\n127.0.0.5 | alpha\r\n127.0.0.6 | beta\r\n";
@@ -307,7 +306,6 @@ TEST_F(List, TwoWindowsOnOneFileKeepWhatTheOtherSaved)
     EXPECT_EQ(basVesk::lPingTot, 1);
     // A saves again: B's entries stay.
     switchWindow();
-    ASSERT_EQ(frm.get(), a);
     save();
     EXPECT_EQ(readFile(listPath()), left);
     EXPECT_EQ(fake.messages.last(), "saved 3 item(s) in list");
