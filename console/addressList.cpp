@@ -1,7 +1,5 @@
 #include "addressList.h"
 
-#include "ipList.h"
-
 AddressList::AddressList(QObject* parent) : QAbstractListModel(parent) {}
 
 void AddressList::setFolder(const Outside::FilesFolder& folder) { folder_ = folder; }
@@ -26,6 +24,7 @@ QString AddressList::load()
     beginResetModel();
     entries_ = std::move(load.entries);
     endResetModel();
+    base_ = entries_;
     return load.error;
 }
 
@@ -39,15 +38,26 @@ void AddressList::add(const QString& entry)
     endInsertRows();
 }
 
-QString AddressList::save() { return write(entries_); }
+QString AddressList::save()
+{
+    const IpListSave saved = write(entries_);
+    if (saved.error.isEmpty())
+        become(saved.entries);
+    return saved.error;
+}
 
 QString AddressList::removeAndSave(const QString& entry)
 {
     QStringList kept = entries_;
     kept.removeAll(entry);
-    const QString error = write(kept);
-    if (!error.isEmpty())
-        return error;
+    const IpListSave saved = write(kept);
+    if (!saved.error.isEmpty())
+        return saved.error;
+    // Another window saved meanwhile: the list becomes the file.
+    if (saved.entries != kept) {
+        become(saved.entries);
+        return QString();
+    }
     // Left in the list, the entry would go back into the file with the next
     // save, and the deletion would be undone without a word. Twins that
     // differ only in case may stand between exact twins, so the whole list
@@ -62,8 +72,21 @@ QString AddressList::removeAndSave(const QString& entry)
     return QString();
 }
 
-QString AddressList::write(const QStringList& entries)
+IpListSave AddressList::write(const QStringList& mine)
 {
     Outside::makeFilesFolder(folder_);
-    return WriteIpListFile(filePath(), entries);
+    IpListSave saved = SaveIpListFile(filePath(), base_, mine);
+    if (saved.error.isEmpty())
+        base_ = saved.entries;
+    return saved;
+}
+
+void AddressList::become(const QStringList& entries)
+{
+    // Alone, a window gets its own list back and its rows stay as they are.
+    if (entries == entries_)
+        return;
+    beginResetModel();
+    entries_ = entries;
+    endResetModel();
 }

@@ -2,14 +2,16 @@
 // ipList.h (text order, case ignored, twins in the order they came), and
 // its file vesk_ip.ini. No widgets: AddressBox shows it as its model.
 //
-// The file is read once, at start, and written whole by a save or a delete,
-// both through save() and the rules of ipList.h.
+// The file is read at start and written whole by a save or a delete, which
+// merge what other windows saved meanwhile (MergeIpLists) and then show
+// what the file holds.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <QAbstractListModel>
 
+#include "ipList.h"
 #include "outside.h"
 
 class AddressList : public QAbstractListModel {
@@ -33,16 +35,21 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // Writes the list whole; on failure the old file stays whole and the
-    // error names the path and the reason.
+    // Merges the list into the file and writes it whole, then holds what
+    // the file holds; on failure the old file stays whole, the list stays,
+    // and the error names the path and the reason.
     QString save();
-    // Writes the list without every copy of entry, then takes them out of
-    // the list; a write that fails changes neither.
+    // The same with every copy of entry taken out of this list first; a
+    // write that fails changes neither.
     QString removeAndSave(const QString& entry);
 
 private:
-    QString write(const QStringList& entries);
+    IpListSave write(const QStringList& mine);
+    void become(const QStringList& entries);
 
     Outside::FilesFolder folder_;
     QStringList entries_;
+    // What this list last read from the file or wrote to it: the base of
+    // the merge with what other windows wrote since.
+    QStringList base_;
 };

@@ -3,7 +3,8 @@
 // These routines know nothing of windows: the main window reads the file
 // with LoadIpList, sorts what it read with SortIpList, puts each new entry
 // where SortedInsertPosition says (QComboBox keeps no sorted order of its
-// own for addItem), and writes the whole list back with WriteIpListFile.
+// own for addItem), and writes the whole list back with SaveIpListFile,
+// which merges what other windows saved meanwhile (MergeIpLists).
 //
 // The file is single-byte text, read and written in the code page of
 // formats.h. Latin-1 on Linux maps every byte to one character and back, so
@@ -51,3 +52,28 @@ IpListLoad LoadIpList(const QString& path);
 // save leaves the old file whole. Returns an empty text on success, else an
 // error naming the path and the reason.
 QString WriteIpListFile(const QString& path, const QStringList& entries);
+
+// The list a window saves when another window may have saved the same file
+// since: base is what this window last read or wrote, theirs the file as
+// it is now, mine this window's list. An entry added on either side is
+// kept, one deleted on either side is gone unless the other side added it
+// again, and the rest stays. Entries are counted, since twins are allowed:
+// the same change made on both sides counts once (two windows that each
+// added the default entry to an empty list save it once), different
+// changes add up. mine is sorted (the order of SortIpList); the result is
+// too, with mine's entries in mine's order, so a window that is alone
+// gets back exactly its own list.
+QStringList MergeIpLists(const QStringList& base, const QStringList& theirs, const QStringList& mine);
+
+struct IpListSave {
+    QStringList entries;  // what the file holds now: the merged list, sorted
+    QString error;        // empty when it was written
+};
+
+// Merges mine into the list file as MergeIpLists does and writes the result
+// with WriteIpListFile. A lock file beside the list (its name and
+// ".lock") keeps other windows from reading or writing the list in
+// between; when it cannot be had within a short wait, or the file cannot
+// be read, nothing is written and the error names the path and the reason.
+// No file at path counts as the file as base has it.
+IpListSave SaveIpListFile(const QString& path, const QStringList& base, const QStringList& mine);

@@ -1,8 +1,8 @@
 #include "pingLog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextCursor>
 
 #include "basVesk.h"
@@ -78,39 +78,46 @@ PingLog::Saved PingLog::save()
 {
     if (isBlank())
         return Saved::Nothing;
-    const QString path = freeFilePath();
+    // Asked at every save, so a log goes where a save can land now; a
+    // failed save names the folder it tried.
+    const QDateTime when = outside_.now();
+    const Outside::FilesFolder files = outside_.filesFolder();
+    Outside::makeFilesFolder(files);
+    const QDir folder(files.path);
+    // A log file is never replaced: an autosave and a manual save in the
+    // same minute, or two windows saving in it, would otherwise leave only
+    // the second. The name is taken by making the file, which fails when
+    // anything has it already, even another window an instant earlier;
+    // asking first whether it exists would leave that instant open.
+    QFile file;
+    bool opened = false;
+    for (int copy = 1;; ++copy) {
+        file.setFileName(folder.filePath(logFileName(when, copy)));
+        opened = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        const QFileInfo there(file.fileName());
+        if (opened || !(there.exists() || there.isSymLink()))
+            break;
+    }
+    bool written = opened;
     // Opened before the text is copied and converted, so that a folder
     // that takes no file costs no copy of the whole log.
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
+    if (opened) {
         const QByteArray bytes =
             singleByteImage(trimBlanks(text()) + QStringLiteral("\r\n\r\n") + totals_ + QStringLiteral("\r\n"));
-        written = file.write(bytes) == bytes.size() && file.commit();
+        written = file.write(bytes) == bytes.size() && file.flush();
+        file.close();
+        written = written && file.error() == QFileDevice::NoError;
     }
+    const QString path = file.fileName();
     if (!written) {
         lastError_ = QDir::toNativeSeparators(path) + u'\n' + file.errorString();
+        // Half a log under the name would pass for the whole log.
+        if (opened)
+            file.remove();
         return Saved::Failed;
     }
     basVesk::sLogFile = QDir::toNativeSeparators(path).toStdString();
     failureTold_ = false;
     failedAt_ = QDateTime();
     return Saved::Written;
-}
-
-QString PingLog::freeFilePath() const
-{
-    // A log file is never replaced: an autosave and a manual save in the
-    // same minute would otherwise leave only the second.
-    const QDateTime when = outside_.now();
-    // Asked at every save, so a log goes where a save can land now; a
-    // failed save names the folder it tried.
-    const Outside::FilesFolder files = outside_.filesFolder();
-    Outside::makeFilesFolder(files);
-    const QDir folder(files.path);
-    for (int copy = 1;; ++copy) {
-        const QString path = folder.filePath(logFileName(when, copy));
-        if (!QFileInfo::exists(path))
-            return path;
-    }
 }

@@ -48,15 +48,15 @@ public:
     enum class Saved { Nothing, Written, Failed };
     // Writes the trimmed log, an empty line and the totals line, as single
     // bytes with CR LF, to a new vesk_<date>_<time>.txt in the files folder
-    // (a name that is taken gets _2, _3, ...). Written sets basVesk's
-    // sLogFile; Failed leaves the reason in lastError().
+    // (a name that is taken, even by another window, gets _2, _3, ...; a
+    // file is never replaced, and one half written is removed). Written
+    // sets basVesk's sLogFile; Failed leaves the reason in lastError().
     Saved save();
     // The path and the system's reason of the last failed save.
     const QString& lastError() const { return lastError_; }
 
 private:
     bool autosaveWaits();
-    QString freeFilePath() const;
 
     Outside& outside_;
     QTextDocument document_;

@@ -88,3 +88,27 @@ TEST(IpListFormat, CrLfAfterEveryEntryInLatin1)
     EXPECT_EQ(FormatIpList({QString::fromUtf8("1.1.1.1 | \xf0\x9f\x98\x80!"), QString(QChar(0xD800)) + "x"}),
               QByteArray("1.1.1.1 | ?!\r\n?x\r\n"));
 }
+
+TEST(IpListMerge, EitherSidesAddsStayItsDeletesGoUnlessTheOtherAddedAgain)
+{
+    const struct {
+        const char* what;
+        QStringList base, theirs, mine, merged;
+    } cases[] = {
+        {"alone", {"b", "a"}, {"b", "a"}, {"a", "B", "b", "b"}, {"a", "B", "b", "b"}},
+        {"add and add", {"a"}, {"a", "c"}, {"a", "b"}, {"a", "b", "c"}},
+        {"the same add counts once", {}, {"d", "x"}, {"d", "y"}, {"d", "x", "y"}},
+        {"delete and keep", {"a", "b"}, {"b"}, {"a", "b"}, {"b"}},
+        {"keep and delete", {"a", "b"}, {"a", "b", "c"}, {"b"}, {"b", "c"}},
+        {"delete and re-add", {"a", "b"}, {"b"}, {"a", "a", "b"}, {"a", "b"}},
+        {"both delete", {"a", "a", "b"}, {"b"}, {"b"}, {"b"}},
+        {"twins added on both sides", {"a"}, {"a", "a", "a"}, {"a", "a"}, {"a", "a", "a"}},
+        {"file emptied", {"a"}, {}, {"a", "b"}, {"b"}},
+        {"no file read, none now", {}, {}, {"a"}, {"a"}},
+        {"no file read, one now", {}, {"b", "A"}, {"c"}, {"A", "b", "c"}},
+        {"list emptied here", {"a"}, {"a", "b"}, {}, {"b"}},
+        {"theirs behind mine's equals", {"x"}, {"X", "x", "a"}, {"x", "Z"}, {"a", "x", "X", "Z"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MergeIpLists(c.base, c.theirs, c.mine), c.merged) << c.what;
+}

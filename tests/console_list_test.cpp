@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QLockFile>
 #include <algorithm>
 
 #include "console_window.h"
@@ -270,7 +271,65 @@ TEST_F(List, SettingTheTextItShowsRunsNoReset)
     EXPECT_EQ(basVesk::lPingTot, 1);
 }
 
+// ----------------------------------------------------------- two windows ---
+
+TEST_F(List, TwoWindowsOnOneFileKeepWhatTheOtherSaved)
+{
+    start("10.0.0.1\r\n10.0.0.9\r\n");
+    auto other = std::make_unique<frmPing>(fake);
+    const auto switchWindow = [&] { frm.swap(other); };
+    const QByteArray both = "10.0.0.1\r\n10.0.0.9\r\n127.0.0.5 | alpha\r\n127.0.0.6 | beta\r\n";
+    const QByteArray left = "10.0.0.1\r\n127.0.0.5 | alpha\r\n127.0.0.6 | beta\r\n";
+    // A saves an entry, then B another: the file holds both, and so does B.
+    add("127.0.0.5", "alpha");
+    save();
+    switchWindow();
+    add("127.0.0.6", "beta");
+    save();
+    EXPECT_EQ(readFile(listPath()), both);
+    EXPECT_EQ(items(), ParseIpList(both));
+    EXPECT_EQ(fake.messages.last(), "saved 4 item(s) in list");
+    // A deletes an entry, then B saves: it stays deleted, B's box keeps its
+    // text, log and count, and offers what the file holds.
+    switchWindow();
+    setBox("10.0.0.9");
+    remove(Outside::Answer::Yes);
+    EXPECT_EQ(items(), ParseIpList(left));
+    switchWindow();
+    ping(IP_SUCCESS, 3);
+    const QString log = frm->logText();
+    save();
+    EXPECT_EQ(readFile(listPath()), left);
+    EXPECT_EQ(items(), ParseIpList(left));
+    EXPECT_EQ(box(), "10.0.0.1");
+    EXPECT_EQ(frm->logText(), log);
+    EXPECT_EQ(basVesk::lPingTot, 1);
+    // A saves again: B's entries stay.
+    switchWindow();
+    save();
+    EXPECT_EQ(readFile(listPath()), left);
+    EXPECT_EQ(fake.messages.last(), "saved 3 item(s) in list");
+}
+
 // -------------------------------------------------------------- failures ---
+
+TEST_F(List, ALockedListIsToldAndNothingChanges)
+{
+    start("10.0.0.1\r\n");
+    QLockFile otherWindow(listPath() + ".lock");
+    ASSERT_TRUE(otherWindow.tryLock(0));
+    add("10.0.0.2");
+    save();
+    remove(Outside::Answer::Yes);
+    ASSERT_EQ(fake.messages.size(), 2);
+    for (const QString& message : fake.messages)
+        expectMessageShape(message, "sorry, can't save the ip list", listPath());
+    EXPECT_EQ(readFile(listPath()), "10.0.0.1\r\n");
+    EXPECT_EQ(items(), (QStringList{"10.0.0.1", "10.0.0.2"}));
+    otherWindow.unlock();
+    save();
+    EXPECT_EQ(readFile(listPath()), "10.0.0.1\r\n10.0.0.2\r\n");
+}
 
 TEST_F(List, FailedWritesKeepTheListAndTellThePath)
 {

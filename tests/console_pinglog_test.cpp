@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "basVesk.h"
@@ -100,6 +101,25 @@ TEST_F(PingLogTest, ASaveNeverReplacesAFileOfTheSameMinute)
         EXPECT_EQ(QString::fromStdString(basVesk::sLogFile), QDir::toNativeSeparators(dir.filePath(s.name)));
     }
     EXPECT_EQ(files(dir.path()).size(), 4);
+}
+
+TEST_F(PingLogTest, TwoLogsSavedInOneMinuteReplaceNothing)
+{
+    PingLog other{fake};
+    other.append("\r\n\r\nother", false);
+    ASSERT_EQ(other.save(), PingLog::Saved::Written);
+    QString expected = "vesk_2026-12-6_8-15_2.txt";
+#ifndef _WIN32
+    // A name that points nowhere is taken too, though nothing exists there.
+    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath(expected)));
+    expected = "vesk_2026-12-6_8-15_3.txt";
+#endif
+    log.append("\r\n\r\nmine", false);
+    ASSERT_EQ(log.save(), PingLog::Saved::Written);
+    EXPECT_EQ(QString::fromStdString(basVesk::sLogFile), QDir::toNativeSeparators(dir.filePath(expected)));
+    EXPECT_EQ(readAll(dir.filePath("vesk_2026-12-6_8-15.txt")), "\r\n\r\nother\r\n\r\n\r\n");
+    EXPECT_EQ(readAll(dir.filePath(expected)), "\r\n\r\nmine\r\n\r\n\r\n");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("nowhere")));
 }
 
 TEST_F(PingLogTest, NothingButBlanksIsNothingToSave)
