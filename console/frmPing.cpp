@@ -481,6 +481,7 @@ void frmPing::cmdPing_Click()
 void frmPing::cmdKeep_Click()
 {
     hostWatch_.forget();
+    outside_.watchEnded();
     lPingOk = 0;
     lMsTot = 0;
     lPingTot = 0;
@@ -512,8 +513,8 @@ void frmPing::watchHost(const Echo& echo)
     if (!notifications_)
         return;
     switch (hostWatch_.feed(echo)) {
-    case HostWatch::Change::WentDown: outside_.notify(downNotice(hostWatch_.outage())); break;
-    case HostWatch::Change::CameBack: outside_.notify(upNotice(hostWatch_.outage(), echo)); break;
+    case HostWatch::Change::WentDown: outside_.notify(this, downNotice(hostWatch_.outage())); break;
+    case HostWatch::Change::CameBack: outside_.notify(this, upNotice(hostWatch_.outage(), echo)); break;
     case HostWatch::Change::Nothing: break;
     }
 }
@@ -651,6 +652,7 @@ void frmPing::cboAddress_Click() { CleanAll(); }
 void frmPing::CleanAll()
 {
     hostWatch_.forget();
+    outside_.watchEnded();
     lblAvg->setText(QString());
     // The buttons no longer tell a result of the entry before.
     cmdPing->setAccessibleDescription(QString());

@@ -112,3 +112,22 @@ TEST_F(HostNotices, OnlyTheRepeatTellsAndStopOrCleanAllForget)
         EXPECT_EQ(fake.notices.size(), c.notices);
     }
 }
+
+TEST_F(HostNotices, StopAndANewEntryEndTheWatchOnTheDesktop)
+{
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"stop", [this] { frm->cmdKeep->click(); }},
+        {"a new entry", [this] { setBox("10.0.0.9"); }},
+    };
+    for (const auto& [what, end] : cases) {
+        SCOPED_TRACE(what);
+        frm->cmdKeep->click();
+        ticks("FFF");
+        EXPECT_EQ(fake.noticeWindow, frm.get()) << "the tray icon shows this window";
+        const int ends = fake.watchEnds;
+        end();
+        EXPECT_EQ(fake.watchEnds, ends + 1);
+        if (frm->Timer1->isActive())
+            frm->cmdKeep->click();
+    }
+}

@@ -23,6 +23,8 @@ public:
     QStringList inputValues;            // the answer filled in beforehand
     std::vector<QUrl> openedUrls;
     std::vector<Notice> notices;        // desktop notifications, in order
+    QWidget* noticeWindow = nullptr;    // the window of the latest one
+    int watchEnds = 0;
     std::vector<std::string> pingedAddresses;
     std::vector<std::string> lookedUpNames;
     int modalShown = 0;
@@ -116,7 +118,12 @@ public:
         openedUrls.push_back(url);
         return openResult;
     }
-    void notify(const Notice& notice) override { notices.push_back(notice); }
+    void notify(QWidget* window, const Notice& notice) override
+    {
+        noticeWindow = window;
+        notices.push_back(notice);
+    }
+    void watchEnded() override { ++watchEnds; }
     QDateTime now() override { return clock; }
     QString programFolder() override
     {
