@@ -15,10 +15,10 @@ struct RecordingTray : Tray {
     QStringList& steps;  // outlives the tray
     bool there = true;
     bool available() override { return there; }
-    // The icon by the colour of its corner.
+    // The icon by its colour.
     void show(const QIcon& icon, const QString& tip) override
     {
-        steps << icon.pixmap(16).toImage().pixelColor(0, 0).name() + ' ' + tip;
+        steps << icon.pixmap(8).toImage().pixelColor(0, 0).name() + ' ' + tip;
     }
     void showMessage(const QString& title, const QString& text, Notice::Kind kind) override
     {
@@ -29,9 +29,9 @@ struct RecordingTray : Tray {
 
 QIcon filled(Qt::GlobalColor colour)
 {
-    QPixmap pixmap(16, 16);
+    QPixmap pixmap(8, 8);
     pixmap.fill(colour);
-    return QIcon(pixmap);
+    return pixmap;
 }
 
 // A window with a red meter; the program's icon is green.
