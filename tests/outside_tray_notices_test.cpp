@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QWidget>
 
 #include "trayNotices.h"
 
