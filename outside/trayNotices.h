@@ -54,7 +54,9 @@ public:
     TrayNotices(const TrayNotices&) = delete;
     TrayNotices& operator=(const TrayNotices&) = delete;
 
+    // Shows the notice from the icon, which comes with the first one.
     void send(const Notice& notice, QWidget* window);
+    // The repeat stopped or its entry changed: the icon goes.
     void end();
 
 private:
