@@ -41,15 +41,12 @@ struct Options {
         QStringLiteral("MS")};
     QCommandLineOption noNotifications{
         QStringLiteral("no-notifications"),
-#ifdef Q_OS_WIN
-        // Taken, so that one command line serves both systems.
-        QStringLiteral("Show no desktop notifications; on Windows vesk shows none anyway.")};
-#else
         QStringLiteral("Show no desktop notifications. Without this option, while \"keep\" repeats, vesk "
-                       "tells the desktop when the host stops answering (three echoes in a row fail) and "
-                       "when it answers again, with a sound where the desktop plays one. To mute them for "
-                       "good, mute \"vesk\" in the desktop's notification settings.")};
-#endif
+                       "tells when the host stops answering (three echoes in a row fail) and when it answers "
+                       "again: on Linux through the desktop's notification service, with a sound where the "
+                       "desktop plays one; on Windows as a message from an icon in the notification area, with "
+                       "Windows' own sound, the icon staying until the repeat stops. To mute them for good, "
+                       "mute \"vesk\" in the notification settings of the desktop or of Windows.")};
 };
 
 // Qt's own options, which QApplication takes out of the command line and
@@ -68,10 +65,15 @@ constexpr ToolkitOptions kQtOptions{
     {"plugin", "NAME"}, {"session", "ID"}, {"style", "NAME", true}, {"stylesheet", "FILE", true},
     {"widgetcount", nullptr}, {"reverse", nullptr}, {"qmljsdebugger", "port:PORT[,block]", true},
     {"qwindowgeometry", "GEOMETRY"}, {"qwindowicon", "FILE"}, {"qwindowtitle", "TITLE"}};
-// Taken by Qt's X11 platform; elsewhere Qt leaves them, and so does vesk.
+// Taken by Qt's X11 platform; elsewhere Qt leaves them, and so does vesk:
+// on Windows they are unknown options.
+#ifdef Q_OS_WIN
+constexpr ToolkitOptions kX11Options{};
+#else
 constexpr ToolkitOptions kX11Options{
     {"display", "HOST:SCREEN"}, {"geometry", "GEOMETRY"}, {"title", "TITLE"}, {"icon", "FILE"},
     {"name", "NAME"}, {"visual", "ID"}, {"nograb", nullptr}, {"dograb", nullptr}};
+#endif
 
 QString toolkitOptionsText()
 {
@@ -82,8 +84,10 @@ QString toolkitOptionsText()
                      (option.value ? u' ' + QLatin1String(option.value) : QString());
         return names.join(QStringLiteral(", "));
     };
-    return QStringLiteral("Qt's own options are taken too and left to Qt: %1; on X11 also %2.")
-        .arg(list(kQtOptions), list(kX11Options));
+    QString text = QStringLiteral("Qt's own options are taken too and left to Qt: ") + list(kQtOptions);
+    if (kX11Options.size() != 0)
+        text += QStringLiteral("; on X11 also ") + list(kX11Options);
+    return text + u'.';
 }
 
 // The entry of a Qt option, when the argument is one; bare is the argument

@@ -267,6 +267,7 @@ void frmPing::cmdPing_Click()
 void frmPing::cmdKeep_Click()
 {
     hostWatch_.forget();
+    outside_.watchEnded();
     ResetCounters();
     if (Timer1->isActive())
         Timer1->stop();
@@ -295,8 +296,8 @@ void frmPing::watchHost(const Echo& echo)
     if (!notifications_)
         return;
     switch (hostWatch_.feed(echo)) {
-    case HostWatch::Change::WentDown: outside_.notify(downNotice(hostWatch_.outage())); break;
-    case HostWatch::Change::CameBack: outside_.notify(upNotice(hostWatch_.outage(), echo)); break;
+    case HostWatch::Change::WentDown: outside_.notify(this, downNotice(hostWatch_.outage())); break;
+    case HostWatch::Change::CameBack: outside_.notify(this, upNotice(hostWatch_.outage(), echo)); break;
     case HostWatch::Change::Nothing: break;
     }
 }
@@ -408,6 +409,7 @@ void frmPing::cboAddress_Click() { CleanAll(); }
 void frmPing::CleanAll()
 {
     hostWatch_.forget();
+    outside_.watchEnded();
     lblAvg->setText(QString());
     log_.setTotals(QString());
     emit cleaned();

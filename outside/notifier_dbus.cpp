@@ -115,11 +115,13 @@ DesktopNotifier::~DesktopNotifier()
         QDBusConnection::disconnectFromBus(d_->connectionName);
 }
 
-void DesktopNotifier::send(const Notice& notice)
+void DesktopNotifier::send(const Notice& notice, QWidget*)
 {
     d_->waiting.push_back(notice);
     d_->next();
 }
+
+void DesktopNotifier::end() {}
 
 void DesktopNotifier::Private::next()
 {

@@ -61,12 +61,18 @@ int RealOutside::showModal(QDialog* dialog) { return dialog->exec(); }
 
 bool RealOutside::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
-void RealOutside::notify(const Notice& notice)
+void RealOutside::notify(QWidget* window, const Notice& notice)
 {
     // The program's icon, as main set it for every window.
     if (!notifier_)
         notifier_ = std::make_unique<DesktopNotifier>(QApplication::windowIcon().pixmap(32).toImage());
-    notifier_->send(notice);
+    notifier_->send(notice, window);
+}
+
+void RealOutside::watchEnded()
+{
+    if (notifier_)
+        notifier_->end();
 }
 
 QDateTime RealOutside::now() { return QDateTime::currentDateTime(); }

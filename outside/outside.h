@@ -36,8 +36,12 @@ public:
     virtual int showModal(QDialog* dialog) = 0;
     // Opens a file or web address with the desktop's default application.
     virtual bool openUrl(const QUrl& url) = 0;
-    // A desktop notification (notifier.h); returns at once.
-    virtual void notify(const Notice& notice) = 0;
+    // A desktop notification (notifier.h) about the host of window's
+    // repeat; returns at once.
+    virtual void notify(QWidget* window, const Notice& notice) = 0;
+    // The repeat stopped or its entry changed: what stands for it on the
+    // desktop goes (the tray icon on Windows).
+    virtual void watchEnded() = 0;
 
     // Local date and time.
     virtual QDateTime now() = 0;
@@ -102,7 +106,8 @@ public:
                                     const QString& value) override;
     int showModal(QDialog* dialog) override;
     bool openUrl(const QUrl& url) override;
-    void notify(const Notice& notice) override;
+    void notify(QWidget* window, const Notice& notice) override;
+    void watchEnded() override;
     QDateTime now() override;
     QString programFolder() override;
     QString programName() override;

@@ -91,24 +91,28 @@ TEST_F(HostNotices, OnlyTheRepeatTellsAndStopOrCleanAllForget)
         std::function<void()> between;  // after two failed ticks
         bool thirdInABurst;
         std::size_t notices;
+        int watchEnds;  // told to the desktop, which takes the tray icon away
     } cases[] = {
-        {"the third failed tick tells", [] {}, false, 1},
-        {"a burst sends nothing", [] {}, true, 0},
-        {"a burst's replies are left out", [&] { burst(IP_SUCCESS); }, false, 1},
-        {"stop and start forget", [this] { frm->cmdKeep->click(), frm->cmdKeep->click(); }, false, 0},
-        {"CleanAll forgets", [this] { frm->CleanAll(); }, false, 0},
-        {"an echo vesk could not send", [this] { fake.problem = "sorry, no icmp"; }, false, 0},
-        {"--no-notifications", [this] { frm->setNotifications(false); }, false, 0},
+        {"the third failed tick tells", [] {}, false, 1, 0},
+        {"a burst sends nothing", [] {}, true, 0, 0},
+        {"a burst's replies are left out", [&] { burst(IP_SUCCESS); }, false, 1, 0},
+        {"stop and start forget", [this] { frm->cmdKeep->click(), frm->cmdKeep->click(); }, false, 0, 2},
+        {"CleanAll forgets", [this] { frm->CleanAll(); }, false, 0, 1},
+        {"an echo vesk could not send", [this] { fake.problem = "sorry, no icmp"; }, false, 0, 0},
+        {"--no-notifications", [this] { frm->setNotifications(false); }, false, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fake.problem.clear();
-        fake.notices.clear();
+        fake.notices.clear(), fake.noticeWindow = nullptr;
         frm = std::make_unique<frmPing>(fake);
         frm->cmdKeep->click();
         ticks("FF");
+        const int ends = fake.watchEnds;
         c.between();
         c.thirdInABurst ? burst(IP_REQ_TIMED_OUT) : ticks("F");
         EXPECT_EQ(fake.notices.size(), c.notices);
+        EXPECT_EQ(fake.noticeWindow, c.notices ? frm.get() : nullptr);
+        EXPECT_EQ(fake.watchEnds - ends, c.watchEnds);
     }
 }

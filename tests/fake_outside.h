@@ -23,11 +23,12 @@ public:
     QStringList inputValues;            // the answer filled in beforehand
     std::vector<QUrl> openedUrls;
     std::vector<Notice> notices;        // desktop notifications, in order
+    QWidget* noticeWindow = nullptr;    // the window of the latest one
     std::vector<std::string> pingedAddresses;
     std::vector<std::string> lookedUpNames;
     int modalShown = 0;
     int folderAsked = 0;                // programFolder() calls
-    int startCalls = 0, quietStartCalls = 0, stopCalls = 0;
+    int startCalls = 0, quietStartCalls = 0, stopCalls = 0, watchEnds = 0;
 
     // ---- scripted answers
     std::deque<Answer> answers;                       // default Yes
@@ -116,7 +117,8 @@ public:
         openedUrls.push_back(url);
         return openResult;
     }
-    void notify(const Notice& notice) override { notices.push_back(notice); }
+    void notify(QWidget* window, const Notice& notice) override { noticeWindow = window, notices.push_back(notice); }
+    void watchEnded() override { ++watchEnds; }
     QDateTime now() override { return clock; }
     QString programFolder() override
     {

@@ -72,8 +72,12 @@ protected:
 
     void TearDown() override
     {
-        if (lab_)
+        if (lab_) {
+            WaitForWineserver(folder_.empty() ? "-w" : "-k");
             WaitForWineserver();
+        }
+        if (!folder_.empty())
+            std::filesystem::remove_all(folder_);
         NetnsTest::TearDown();
     }
 
@@ -105,13 +109,57 @@ protected:
         return full;
     }
 
-    static void WaitForWineserver()
+    static void WaitForWineserver(const char* how = "-w")
     {
         std::string ignored;
-        probe_test::Run({WineTool("VESK_WINESERVER", "/usr/lib/wine/wineserver", "wineserver"), "-w"}, &ignored);
+        probe_test::Run({WineTool("VESK_WINESERVER", "/usr/lib/wine/wineserver", "wineserver"), how}, &ignored);
+    }
+
+    static std::string Xdotool(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"timeout", "90", "xdotool"});
+        std::string output;
+        EXPECT_EQ(probe_test::Run(args, &output), 0) << output;
+        return output;
+    }
+
+    // Starts a copy of vesk.exe, in a folder of its own that keeps its
+    // list and logs, inside ns on the X server that scripts/test starts
+    // with xvfb-run, and returns its window. Wine stays in the background
+    // until its wineserver is told to end; the folder goes with the test.
+    std::string StartVesk(const std::string& ns, const std::vector<std::string>& args = {})
+    {
+        namespace fs = std::filesystem;
+        if (!IsFile(build_ + "/vesk.exe") || std::getenv("DISPLAY") == nullptr) {
+            ADD_FAILURE() << "needs vesk.exe (scripts/test builds it with the Qt for Windows of "
+                             "scripts/qt-windows) and an X server (xvfb-run -a probe_wine_tests)";
+            return {};
+        }
+        if (folder_.empty()) {
+            folder_ = fs::temp_directory_path() / ("vesk-wine-window-" + std::to_string(::getpid()));
+            fs::remove_all(folder_);
+            fs::create_directories(folder_);
+            fs::copy_file(build_ + "/vesk.exe", folder_ / "vesk.exe");
+        }
+        std::vector<std::string> start{"sh", "-c", "\"$@\" >/dev/null 2>&1 &", "sh"};
+        for (const std::string& arg : WineCommand(ns, (folder_ / "vesk.exe").string(), args))
+            start.push_back(arg);
+        EXPECT_EQ(probe_test::Run(start, nullptr, WineEnv({})), 0);
+        const std::string found = Xdotool({"search", "--sync", "--onlyvisible", "--name", "^vesk$"});
+        return found.substr(0, found.find('\n'));
+    }
+
+    // Into the address box's field (alt+d is shared with "&del current
+    // ip", so the mouse), all of it replaced.
+    static void TypeEntry(const std::string& window, const std::string& entry)
+    {
+        Xdotool({"mousemove", "--window", window, "150", "62", "click", "1"});
+        Xdotool({"key", "--delay", "200", "ctrl+a"});
+        Xdotool({"type", "--delay", "50", entry});
     }
 
     std::string build_;
+    std::filesystem::path folder_;
 };
 
 // The Lab cases of probe_tests.exe: loopback, a silent test host, a router
@@ -177,36 +225,15 @@ TEST_F(WineLab, ConsoleToolPrintsOneResult)
 TEST_F(WineLab, WindowPingsAndSavesTheLog)
 {
     namespace fs = std::filesystem;
-    ASSERT_TRUE(IsFile(build_ + "/vesk.exe")) << "vesk.exe is missing: scripts/test builds it with the Qt "
-                                                 "for Windows of scripts/qt-windows";
     const std::string client = lab_->Make("client");
     const std::string host = lab_->Make("host");
     lab_->Link(client, "c0", wine_lab::kClientAddress, host, "h0", wine_lab::kSilentHostAddress);
     lab_->Sysctl(host, "ipv4/icmp_echo_ignore_all", "1");
     lab_->ResolvConf(client, "nameserver 127.0.0.1\n");
 
-    // A copy in a folder of its own keeps its list and logs beside itself.
-    const fs::path folder = fs::temp_directory_path() / ("vesk-wine-window-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    fs::copy_file(build_ + "/vesk.exe", folder / "vesk.exe");
-
-    // On the X server that scripts/test starts with xvfb-run; wine stays
-    // in the background until its wineserver is told to end.
-    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs an X server: xvfb-run -a probe_wine_tests";
-    std::vector<std::string> start{"sh", "-c", "\"$@\" >/dev/null 2>&1 &", "sh"};
-    for (const std::string& arg : WineCommand(client, (folder / "vesk.exe").string(), {}))
-        start.push_back(arg);
-    ASSERT_EQ(probe_test::Run(start, nullptr, WineEnv({})), 0);
-    const auto xdotool = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"timeout", "90", "xdotool"});
-        std::string output;
-        EXPECT_EQ(probe_test::Run(args, &output), 0) << output;
-        return output;
-    };
-    std::string window = xdotool({"search", "--sync", "--onlyvisible", "--name", "^vesk$"});
-    window = window.substr(0, window.find('\n'));
+    const std::string window = StartVesk(client);
     ASSERT_FALSE(window.empty());
+    const fs::path folder = folder_;
 
     const auto logs = [&] {
         std::vector<fs::path> found;
@@ -217,21 +244,17 @@ TEST_F(WineLab, WindowPingsAndSavesTheLog)
     };
     for (const char* address : {"127.0.0.1", wine_lab::kSilentHost}) {
         const std::size_t before = logs().size();
-        // Into the address box's field (alt+d is shared with "&del current
-        // ip", so the mouse), all of it selected.
-        xdotool({"mousemove", "--window", window, "150", "62", "click", "1"});
-        xdotool({"key", "--delay", "200", "ctrl+a"});
-        xdotool({"type", "--delay", "50", address});
-        xdotool({"key", "--delay", "200", "alt+p"});
+        TypeEntry(window, address);
+        Xdotool({"key", "--delay", "200", "alt+p"});
         // Four echoes, each within the wait of 200 ms, and wine's slowness.
         std::this_thread::sleep_for(std::chrono::seconds(4));
-        xdotool({"key", "--delay", "200", "alt+v"});
+        Xdotool({"key", "--delay", "200", "alt+v"});
         for (int i = 0; i < 200 && logs().size() == before; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         ASSERT_EQ(logs().size(), before + 1) << "no log saved after pinging " << address;
         // Closes the box that says no program could open the log.
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        xdotool({"key", "Return"});
+        Xdotool({"key", "Return"});
     }
 
     int replies = 0, timeouts = 0;
@@ -246,9 +269,67 @@ TEST_F(WineLab, WindowPingsAndSavesTheLog)
     }
     EXPECT_EQ(replies, 4) << all;
     EXPECT_EQ(timeouts, 4) << all;
-    std::string ignored;
-    probe_test::Run({WineTool("VESK_WINESERVER", "/usr/lib/wine/wineserver", "wineserver"), "-k"}, &ignored);
-    fs::remove_all(folder);
+}
+
+
+// What the top left corner of the screen says: wine's tray window is
+// there, and below it the messages of its icons, drawn as balloons whose
+// text no window property holds. tesseract reads it from a screenshot.
+std::string ScreenCorner(const std::filesystem::path& folder)
+{
+    const std::string shot = (folder / "corner.png").string();
+    std::string text;
+    EXPECT_TRUE(probe_test::Run({"import", "-window", "root", "-crop", "640x240+0+0", "-resize", "400%", shot},
+                                &text) == 0 &&
+                probe_test::Run({"tesseract", shot, "-"}, &text) == 0)
+        << "tesseract-ocr and imagemagick (scripts/setup): " << text;
+    return text;
+}
+
+// "keep" on a test host that stops answering and answers again: vesk.exe
+// says so from its tray icon within 8 and 6 seconds, and the icon goes
+// with the repeat; with --no-notifications neither message nor icon.
+TEST_F(WineLab, RepeatTellsWhenTheHostStopsAndAnswersAgain)
+{
+    const std::string client = lab_->Make("client");
+    const std::string host = lab_->Make("host");
+    lab_->Link(client, "c0", wine_lab::kClientAddress, host, "h0", wine_lab::kSilentHostAddress);
+    lab_->ResolvConf(client, "nameserver 127.0.0.1\n");
+    const std::string entry = wine_lab::kSilentHost;
+    // Wine shows its tray window while an icon is in it.
+    const auto trayShown = [] {
+        std::string ignored;
+        return probe_test::Run({"xdotool", "search", "--onlyvisible", "--name", "^Wine System Tray$"}, &ignored) == 0;
+    };
+    for (const bool notifications : {true, false}) {
+        SCOPED_TRACE(notifications ? "notifications" : "--no-notifications");
+        lab_->Sysctl(host, "ipv4/icmp_echo_ignore_all", "0");
+        const std::string window = StartVesk(client, std::vector<std::string>(!notifications, "--no-notifications"));
+        ASSERT_FALSE(window.empty());
+        Xdotool({"windowmove", window, "0", "400"});  // out of the tray's corner
+        TypeEntry(window, entry);
+        Xdotool({"key", "--delay", "200", "alt+k"});
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        EXPECT_FALSE(trayShown()) << "an answering host brings no icon";
+        for (const auto& [ignore, words, seconds] :
+             {std::tuple{"1", " is not answering", 8}, std::tuple{"0", " answers again", 6}}) {
+            lab_->Sysctl(host, "ipv4/icmp_echo_ignore_all", ignore);
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            std::string seen;
+            do
+                seen = ScreenCorner(folder_);
+            while (seen.find(entry + words) == std::string::npos && std::chrono::steady_clock::now() < end);
+            EXPECT_EQ(seen.find(entry + words) != std::string::npos, notifications) << seen;
+            EXPECT_EQ(trayShown(), notifications);
+            std::printf("%s", seen.c_str());
+        }
+        Xdotool({"key", "--delay", "200", "alt+k"});
+        for (int i = 0; i < 30 && trayShown(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(trayShown()) << "the icon goes with the repeat";
+        WaitForWineserver("-k");
+        WaitForWineserver();
+    }
 }
 
 }  // namespace
