@@ -312,7 +312,8 @@ TEST_F(WineLab, RepeatTellsWhenTheHostStopsAndAnswersAgain)
         std::this_thread::sleep_for(std::chrono::seconds(3));
         EXPECT_FALSE(trayShown()) << "an answering host brings no icon";
         for (const auto& [ignore, words, seconds] :
-             {std::tuple{"1", " is not answering", 8}, std::tuple{"0", " answers again", 6}}) {
+             // Wine's balloon is as wide as the text below the title: "again" may be cut.
+             {std::tuple{"1", " is not answering", 8}, std::tuple{"0", " answers", 6}}) {
             lab_->Sysctl(host, "ipv4/icmp_echo_ignore_all", ignore);
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
             std::string seen;
